@@ -1,0 +1,16 @@
+#pragma once
+
+#include <cstdint>
+
+namespace vanto::platform {
+
+class IClock {
+public:
+    virtual ~IClock() = default;
+    // Milliseconds since an arbitrary start; never goes back.
+    virtual std::uint64_t NowMs() = 0;
+    // Blocks the calling thread; no messages are handled meanwhile.
+    virtual void SleepMs(std::uint32_t AMs) = 0;
+};
+
+} // namespace vanto::platform

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "platform/Clock.h"
+#include "platform/DebugOutput.h"
+#include "platform/FileSystem.h"
+#include "platform/IniFile.h"
+#include "platform/Registry.h"
+#include "platform/Shell.h"
+#include "platform/WindowSystem.h"
+
+namespace vanto::platform {
+
+// The services one monitor process is given by its owner. None is owned here.
+struct TPlatform {
+    IRegistry& FRegistry;
+    IFileSystem& FFiles;
+    IWindowSystem& FWindows;
+    IDebugOutput& FDebug;
+    IClock& FClock;
+    IShell& FShell;
+    IIniFile& FIni;
+};
+
+} // namespace vanto::platform

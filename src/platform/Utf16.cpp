@@ -1,0 +1,36 @@
+#include "platform/Utf16.h"
+
+#include <string>
+
+namespace vanto {
+
+std::u16string AsciiToUtf16(std::string_view AText) {
+    std::u16string Result;
+    Result.reserve(AText.size());
+    for (char C : AText) {
+        Result.push_back(static_cast<char16_t>(static_cast<unsigned char>(C)));
+    }
+    return Result;
+}
+
+std::u16string DecimalToUtf16(long long AValue) {
+    return AsciiToUtf16(std::to_string(AValue));
+}
+
+char16_t UpperCaseOf(char16_t AChar) {
+    return (AChar >= u'a' && AChar <= u'z') ? static_cast<char16_t>(AChar - (u'a' - u'A')) : AChar;
+}
+
+bool SameTextIgnoringCase(std::u16string_view A, std::u16string_view B) {
+    if (A.size() != B.size()) {
+        return false;
+    }
+    for (std::size_t I = 0; I < A.size(); ++I) {
+        if (UpperCaseOf(A[I]) != UpperCaseOf(B[I])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace vanto

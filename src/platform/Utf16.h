@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vanto {
+
+// ASCII-only helpers for texts the system itself writes (numbers, fixed captions).
+std::u16string AsciiToUtf16(std::string_view AText);
+std::u16string DecimalToUtf16(long long AValue);
+
+// Case-insensitive comparison as the registry and the file system of Windows do it for the
+// Latin letters; other characters compare as they are.
+bool SameTextIgnoringCase(std::u16string_view A, std::u16string_view B);
+char16_t UpperCaseOf(char16_t AChar);
+
+} // namespace vanto

@@ -1,0 +1,12 @@
+#include "platform/sim/SimClock.h"
+
+namespace vanto::sim {
+
+void TSimClock::AdvanceTo(std::uint64_t AMs) {
+    std::uint64_t Current = FNowMs.load();
+    // Time never goes back, whichever thread moved it last.
+    while (Current < AMs && !FNowMs.compare_exchange_weak(Current, AMs)) {
+    }
+}
+
+} // namespace vanto::sim

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "platform/Clock.h"
+
+namespace vanto::win32 {
+
+class TWin32Clock final : public platform::IClock {
+public:
+    std::uint64_t NowMs() override;
+    void SleepMs(std::uint32_t AMs) override;
+};
+
+} // namespace vanto::win32

@@ -1,0 +1,117 @@
+#include "VantoCtl.h"
+
+#include "app/ButtonReports.h"
+#include "profile/RecordLayout.h"
+
+#include <charconv>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace vanto::ctl {
+
+namespace {
+
+constexpr std::string_view USAGE = "usage: vantoctl layout | vantoctl decode-report ID HEXBYTES...";
+
+int UsageError(std::ostream& AErr, std::string_view AProblem) {
+    AErr << "vantoctl: " << AProblem << "\n" << USAGE << "\n";
+    return EXIT_USAGE;
+}
+
+int PrintLayout(std::span<const std::string_view> AArgs, std::ostream& AOut, std::ostream& AErr) {
+    if (!AArgs.empty()) {
+        return UsageError(AErr, "layout takes no arguments");
+    }
+    for (const TRecordLayout& Record : RecordLayouts()) {
+        AOut << Record.FName << " " << Record.FSize << "\n";
+        for (const TFieldLayout& Field : Record.FFields) {
+            AOut << Record.FName << "." << Field.FName << " " << Field.FOffset << " " << Field.FSize
+                 << "\n";
+        }
+    }
+    return EXIT_DONE;
+}
+
+// A report ID in decimal, or in hex with 0x.
+std::optional<std::uint8_t> ParseReportID(std::string_view AText) {
+    int Base = 10;
+    if (AText.starts_with("0x") || AText.starts_with("0X")) {
+        AText.remove_prefix(2);
+        Base = 16;
+    }
+    unsigned Value = 0;
+    auto [End, Error] = std::from_chars(AText.data(), AText.data() + AText.size(), Value, Base);
+    if (AText.empty() || Error != std::errc{} || End != AText.data() + AText.size() ||
+        Value > 255) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint8_t>(Value);
+}
+
+// One argument of payload: "7", "07" or a run of hex pairs such as "000400".
+bool AppendHexBytes(std::string_view AText, std::vector<std::uint8_t>& ABytes) {
+    if (AText.starts_with("0x") || AText.starts_with("0X")) {
+        AText.remove_prefix(2);
+    }
+    if (AText.empty() || (AText.size() > 2 && AText.size() % 2 != 0)) {
+        return false;
+    }
+    std::size_t Step = AText.size() == 1 ? 1 : 2;
+    for (std::size_t Pos = 0; Pos < AText.size(); Pos += Step) {
+        unsigned Value = 0;
+        const char* First = AText.data() + Pos;
+        auto [End, Error] = std::from_chars(First, First + Step, Value, 16);
+        if (Error != std::errc{} || End != First + Step) {
+            return false;
+        }
+        ABytes.push_back(static_cast<std::uint8_t>(Value));
+    }
+    return true;
+}
+
+int DecodeReport(std::span<const std::string_view> AArgs, std::ostream& AOut, std::ostream& AErr) {
+    if (AArgs.empty()) {
+        return UsageError(AErr, "decode-report needs a report ID");
+    }
+    auto ReportID = ParseReportID(AArgs[0]);
+    if (!ReportID) {
+        return UsageError(AErr, "report ID must be a number from 0 to 255");
+    }
+    std::vector<std::uint8_t> Payload;
+    for (std::string_view Arg : AArgs.subspan(1)) {
+        if (!AppendHexBytes(Arg, Payload)) {
+            return UsageError(AErr, "payload bytes must be hex, such as 00 04 or 0004");
+        }
+    }
+    if (Payload.size() > UINT16_MAX) {
+        return UsageError(AErr, "payload too long");
+    }
+    auto Event =
+        DecodeInputReport(*ReportID, Payload.data(), static_cast<std::uint16_t>(Payload.size()));
+    if (!Event) {
+        AOut << "ignored\n";
+    } else {
+        AOut << "WM_BUTTON_EVENT wParam=" << Event->FWParam << " lParam=" << Event->FLParam << "\n";
+    }
+    return EXIT_DONE;
+}
+
+} // namespace
+
+int RunVantoCtl(std::span<const std::string_view> AArgs, std::ostream& AOut, std::ostream& AErr) {
+    if (AArgs.empty()) {
+        return UsageError(AErr, "no command");
+    }
+    std::string_view Command = AArgs[0];
+    auto Rest = AArgs.subspan(1);
+    if (Command == "layout") {
+        return PrintLayout(Rest, AOut, AErr);
+    }
+    if (Command == "decode-report") {
+        return DecodeReport(Rest, AOut, AErr);
+    }
+    return UsageError(AErr, "unknown command '" + std::string(Command) + "'");
+}
+
+} // namespace vanto::ctl
