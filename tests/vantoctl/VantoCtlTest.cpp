@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "profile/pubunit_quorvin.h"
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
 #include <sstream>
 #include <vector>
 
@@ -59,6 +65,67 @@ TEST(VantoCtlLayout, ListsEveryRecordWithItsFields) {
               std::string::npos);
     EXPECT_NE(Result.FOut.find("TBUTTONFUNCINFO.nFunctionType 3754 2\n"), std::string::npos);
     EXPECT_NE(Result.FOut.find("TALLGAMESINFO.CurrentLanguage 30952 1\n"), std::string::npos);
+}
+
+class VantoCtlDumpTest : public testing::Test {
+protected:
+    ~VantoCtlDumpTest() override {
+        std::error_code Error;
+        std::filesystem::remove(FPath, Error);
+    }
+    void WriteFile(const void* AData, std::size_t ASize) {
+        std::ofstream Out(FPath, std::ios::binary);
+        Out.write(static_cast<const char*>(AData), static_cast<std::streamsize>(ASize));
+    }
+    TRun Dump() { return RunCtl({"dump", FPathText}); }
+
+    std::filesystem::path FPath = std::filesystem::temp_directory_path() /
+                                  ("vanto-dump-" + std::to_string(std::random_device{}()) + ".pfd");
+    std::string FPathText = FPath.string();
+};
+
+TEST_F(VantoCtlDumpTest, PrintsAProfileByFieldNameWithoutUninterpretedRegions) {
+    auto Profile = std::make_unique<TMouseProfileInfo>();
+    Profile->ConfigInfo.ButtonFuncInfo[14].nFunctionType = 32;
+    Profile->ConfigInfo.ButtonFuncInfo[0].Reserved928[0] = 0x77;
+    TMACROKEYINFO& Macro = Profile->MacroKeyInfoList.MacroInfos[0];
+    WriteRecordText(Macro.szMacroName, u"Say \"hi\" \u4E2D");
+    Macro.MacroListCount = 500; // out of range: the dump shows the count but only 128 steps
+    WriteFile(Profile.get(), sizeof(*Profile));
+
+    TRun Result = Dump();
+    ASSERT_EQ(Result.FExit, EXIT_DONE) << Result.FErr;
+    EXPECT_NE(Result.FOut.find("\"nFunctionType\": 32"), std::string::npos);
+    EXPECT_NE(Result.FOut.find("\"szMacroName\": \"Say \\\"hi\\\" \\u4e2d\""), std::string::npos);
+    EXPECT_NE(Result.FOut.find("\"MacroListCount\": 500"), std::string::npos);
+    EXPECT_EQ(Result.FOut.find("Reserved"), std::string::npos);
+    EXPECT_EQ(Result.FOut.find("FunctionList"), std::string::npos);
+    EXPECT_EQ(Result.FOut.find("MacroInfoToDevice"), std::string::npos);
+}
+
+TEST_F(VantoCtlDumpTest, TellsSettingRecordsApartBySize) {
+    auto Group = std::make_unique<TProfileSettingGroup>();
+    Group->CurrentProfileGroup = 1;
+    WriteRecordText(Group->ProfileSettingList[4].szFileName, u"VantoProfile5.pfd");
+    WriteFile(Group.get(), sizeof(*Group));
+    TRun GroupDump = Dump();
+    EXPECT_NE(GroupDump.FOut.find("\"CurrentProfileGroup\": 1"), std::string::npos);
+    EXPECT_NE(GroupDump.FOut.find("\"szFileName\": \"VantoProfile5.pfd\""), std::string::npos);
+
+    auto All = std::make_unique<TALLGAMESINFO>();
+    All->CurrentLanguage = 2;
+    WriteFile(All.get(), sizeof(*All));
+    EXPECT_NE(Dump().FOut.find("\"CurrentLanguage\": 2"), std::string::npos);
+}
+
+TEST_F(VantoCtlDumpTest, AFileOfAnyOtherSizeIsAUsageError) {
+    std::vector<std::uint8_t> Bytes(sizeof(TMouseProfileInfo) - 1);
+    WriteFile(Bytes.data(), Bytes.size());
+    TRun Result = Dump();
+    EXPECT_EQ(Result.FExit, EXIT_USAGE);
+    EXPECT_TRUE(Result.FOut.empty());
+    std::filesystem::remove(FPath);
+    EXPECT_EQ(Dump().FExit, EXIT_USAGE);
 }
 
 } // namespace

@@ -1,10 +1,14 @@
 #include "VantoCtl.h"
 
+#include "RecordJson.h"
 #include "app/ButtonReports.h"
 #include "profile/RecordLayout.h"
+#include "profile/pubunit_quorvin.h"
 
 #include <charconv>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <vector>
 
@@ -12,7 +16,8 @@ namespace vanto::ctl {
 
 namespace {
 
-constexpr std::string_view USAGE = "usage: vantoctl layout | vantoctl decode-report ID HEXBYTES...";
+constexpr std::string_view USAGE =
+    "usage: vantoctl layout | decode-report ID HEXBYTES... | dump FILE";
 
 int UsageError(std::ostream& AErr, std::string_view AProblem) {
     AErr << "vantoctl: " << AProblem << "\n" << USAGE << "\n";
@@ -97,6 +102,32 @@ int DecodeReport(std::span<const std::string_view> AArgs, std::ostream& AOut, st
     return EXIT_DONE;
 }
 
+int DumpRecord(std::span<const std::string_view> AArgs, std::ostream& AOut, std::ostream& AErr) {
+    if (AArgs.size() != 1) {
+        return UsageError(AErr, "dump takes one file");
+    }
+    std::filesystem::path Path(AArgs[0]);
+    std::error_code Error;
+    auto Size = std::filesystem::file_size(Path, Error);
+    if (Error) {
+        return UsageError(AErr, "cannot read '" + std::string(AArgs[0]) + "'");
+    }
+    // Told apart by size; anything else is not a record, and is not read at all.
+    if (Size != sizeof(TMouseProfileInfo) && Size != sizeof(TProfileSettingGroup) &&
+        Size != sizeof(TALLGAMESINFO)) {
+        return UsageError(AErr, "'" + std::string(AArgs[0]) + "' is " + std::to_string(Size) +
+                                    " bytes: not a profile (109816), setting group (30964) or "
+                                    "all-settings record (30954)");
+    }
+    std::ifstream In(Path, std::ios::binary);
+    std::vector<std::uint8_t> Bytes(Size);
+    if (!In.read(reinterpret_cast<char*>(Bytes.data()), static_cast<std::streamsize>(Size))) {
+        return UsageError(AErr, "cannot read '" + std::string(AArgs[0]) + "'");
+    }
+    PrintRecordAsJson(Bytes, AOut);
+    return EXIT_DONE;
+}
+
 } // namespace
 
 int RunVantoCtl(std::span<const std::string_view> AArgs, std::ostream& AOut, std::ostream& AErr) {
@@ -110,6 +141,9 @@ int RunVantoCtl(std::span<const std::string_view> AArgs, std::ostream& AOut, std
     }
     if (Command == "decode-report") {
         return DecodeReport(Rest, AOut, AErr);
+    }
+    if (Command == "dump") {
+        return DumpRecord(Rest, AOut, AErr);
     }
     return UsageError(AErr, "unknown command '" + std::string(Command) + "'");
 }

@@ -58,10 +58,9 @@ std::optional<std::u16string> TSimIniFile::ReadText(const std::u16string& AFile)
         }
         return Text;
     }
-    std::size_t Skip = Bytes->size() >= 3 && (*Bytes)[0] == 0xEF && (*Bytes)[1] == 0xBB &&
-                               (*Bytes)[2] == 0xBF
-                           ? 3
-                           : 0;
+    std::size_t Skip =
+        Bytes->size() >= 3 && (*Bytes)[0] == 0xEF && (*Bytes)[1] == 0xBB && (*Bytes)[2] == 0xBF ? 3
+                                                                                                : 0;
     std::string Utf8(Bytes->begin() + static_cast<std::ptrdiff_t>(Skip), Bytes->end());
     // The standard library converts UTF-8 to UTF-16 through a path; invalid text gives up.
     try {

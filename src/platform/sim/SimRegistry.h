@@ -2,16 +2,27 @@
 
 #include "platform/Registry.h"
 
+#include <filesystem>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 
 namespace vanto::sim {
 
-// The registry of the current user, held in memory. Keys and value names are compared
-// without regard to case, as Windows does, and values keep their type.
+// The registry of the current user. Keys and value names are compared without regard to case,
+// as Windows does, and values keep their type.
+//
+// With a root folder the registry is also kept on disk so a person can look at it and a later
+// run finds it again: a key is a folder (its path below the root as written when created), a
+// value is a file "<name>.<type>" in its key's folder, holding the raw value data, where type is
+// REG_BINARY, REG_DWORD, REG_SZ or REG_<number>. '%', '/' and characters the host cannot name a
+// file with are written as %XX.
 class TSimRegistry : public platform::IRegistry {
 public:
+    TSimRegistry() = default;
+    explicit TSimRegistry(std::filesystem::path ARoot);
+
     bool KeyExists(const std::u16string& AKeyPath) override;
     bool CreateKey(const std::u16string& AKeyPath) override;
     std::optional<platform::TRegValue> ReadValue(const std::u16string& AKeyPath,
@@ -21,19 +32,30 @@ public:
     bool WriteDWordValue(const std::u16string& AKeyPath, const std::u16string& AName,
                          std::uint32_t AValue) override;
 
+    // Any type, as another program may store it.
+    bool WriteRawValue(const std::u16string& AKeyPath, const std::u16string& AName,
+                       platform::TRegValue AValue);
     // Counts every value write, refused or not, so tests can tell that nothing was written.
     std::size_t WriteCount() const { return FWriteCount; }
 
 private:
+    struct TValue {
+        std::u16string FName; // as written
+        platform::TRegValue FValue;
+    };
     struct TKey {
-        // Upper-cased name -> (name as written, value).
-        std::map<std::u16string, std::pair<std::u16string, platform::TRegValue>> FValues;
+        std::u16string FPath; // as written when created
+        std::map<std::u16string, TValue> FValues;
     };
 
     static std::u16string Normalize(const std::u16string& APath);
-    bool WriteValue(const std::u16string& AKeyPath, const std::u16string& AName,
-                    platform::TRegValue AValue);
+    static std::u16string Tidy(const std::u16string& APath);
+    void CreateKeyLocked(const std::u16string& ATidyPath);
+    std::filesystem::path KeyFolder(const TKey& AKey) const;
+    void Persist(const TKey& AKey, const TValue* AOld, const TValue& ANew);
+    void Load();
 
+    std::optional<std::filesystem::path> FRoot;
     std::mutex FLock;
     std::map<std::u16string, TKey> FKeys;
     std::size_t FWriteCount = 0;

@@ -14,7 +14,9 @@ public:
     std::u16string ExecutableFolder() override { return FExecutableFolder; }
 
     // No folder: the shell could not tell where the user's documents are.
-    void SetDocumentsFolder(std::optional<std::u16string> AFolder) { FDocumentsFolder = std::move(AFolder); }
+    void SetDocumentsFolder(std::optional<std::u16string> AFolder) {
+        FDocumentsFolder = std::move(AFolder);
+    }
     void SetExecutableFolder(std::u16string AFolder) { FExecutableFolder = std::move(AFolder); }
 
 private:

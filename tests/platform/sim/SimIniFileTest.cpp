@@ -1,5 +1,5 @@
-#include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimIniFile.h"
+#include "platform/sim/SimFileSystem.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -18,7 +18,8 @@ using testing::Pair;
 class SimIniFileTest : public testing::Test {
 protected:
     SimIniFileTest()
-        : FRoot(fs::temp_directory_path() / ("vanto-simini-" + std::to_string(std::random_device{}()))),
+        : FRoot(fs::temp_directory_path() /
+                ("vanto-simini-" + std::to_string(std::random_device{}()))),
           FFiles(FRoot) {
         FFiles.MakeFolder(u"C:");
     }

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <random>
+
 namespace vanto::sim {
 namespace {
 
@@ -34,6 +37,55 @@ TEST(SimRegistry, WritesNeverCreateTheirKey) {
     EXPECT_FALSE(Registry.KeyExists(u"software\\VantoGamingMouse"));
     EXPECT_FALSE(Registry.ReadValue(u"software\\VantoGamingMouse", u"ProfileID"));
     EXPECT_FALSE(Registry.CreateKey(u""));
+}
+
+} // namespace
+} // namespace vanto::sim
+
+namespace vanto::sim {
+namespace {
+
+namespace fs = std::filesystem;
+
+class SimRegistryOnDiskTest : public testing::Test {
+protected:
+    ~SimRegistryOnDiskTest() override {
+        std::error_code Error;
+        fs::remove_all(FRoot, Error);
+    }
+    fs::path FRoot =
+        fs::temp_directory_path() / ("vanto-simreg-" + std::to_string(std::random_device{}()));
+};
+
+TEST_F(SimRegistryOnDiskTest, ALaterRunFindsKeysValuesAndTypesAgain) {
+    const std::uint8_t Blob[] = {0, 1, 2, 0xFF};
+    {
+        TSimRegistry Registry(FRoot);
+        Registry.CreateKey(u"software\\VantoGamingMouse");
+        Registry.WriteBinaryValue(u"software\\VantoGamingMouse", u"VantoProfile.pfd", Blob, 4);
+        Registry.WriteDWordValue(u"software\\VantoGamingMouse", u"ProfileID", 1);
+        Registry.WriteDWordValue(u"software\\VantoGamingMouse", u"Odd/Name%", 2);
+        // Rewritten with another type and case: one value remains.
+        Registry.WriteRawValue(u"SOFTWARE\\VANTOGAMINGMOUSE", u"profileid",
+                               {TRegValueType::String, {'1', 0, 0, 0}});
+    }
+    EXPECT_TRUE(fs::is_regular_file(FRoot / "software" / "VantoGamingMouse" /
+                                    "VantoProfile.pfd.REG_BINARY"));
+    EXPECT_TRUE(fs::is_regular_file(FRoot / "software" / "VantoGamingMouse" / "profileid.REG_SZ"));
+    EXPECT_FALSE(fs::exists(FRoot / "software" / "VantoGamingMouse" / "ProfileID.REG_DWORD"));
+
+    TSimRegistry Again(FRoot);
+    EXPECT_TRUE(Again.KeyExists(u"Software"));
+    auto Binary = Again.ReadValue(u"software\\vantogamingmouse", u"VANTOPROFILE.PFD");
+    ASSERT_TRUE(Binary);
+    EXPECT_EQ(Binary->FType, TRegValueType::Binary);
+    EXPECT_EQ(Binary->FData, (std::vector<std::uint8_t>{0, 1, 2, 0xFF}));
+    auto Text = Again.ReadValue(u"software\\VantoGamingMouse", u"ProfileID");
+    ASSERT_TRUE(Text);
+    EXPECT_EQ(Text->FType, TRegValueType::String);
+    auto Odd = Again.ReadValue(u"software\\VantoGamingMouse", u"odd/name%");
+    ASSERT_TRUE(Odd);
+    EXPECT_EQ(Odd->FType, TRegValueType::DWord);
 }
 
 } // namespace

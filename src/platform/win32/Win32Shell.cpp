@@ -1,0 +1,45 @@
+#include "platform/win32/Win32Shell.h"
+
+#include "platform/win32/WideText.h"
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <vector>
+
+namespace vanto::win32 {
+
+std::optional<std::u16string> TWin32Shell::DocumentsFolder() {
+    PIDLIST_ABSOLUTE List = nullptr;
+    if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_PERSONAL, &List)) || List == nullptr) {
+        return std::nullopt;
+    }
+    wchar_t Path[MAX_PATH] = {};
+    BOOL Found = SHGetPathFromIDListW(List, Path);
+    CoTaskMemFree(List);
+    if (!Found || Path[0] == L'\0') {
+        return std::nullopt;
+    }
+    return FromWide(Path);
+}
+
+std::u16string TWin32Shell::ExecutableFolder() {
+    // Long paths do not fit MAX_PATH: grow until the whole name fits.
+    std::vector<wchar_t> Buffer(MAX_PATH);
+    for (;;) {
+        DWORD Length =
+            GetModuleFileNameW(nullptr, Buffer.data(), static_cast<DWORD>(Buffer.size()));
+        if (Length == 0) {
+            return {};
+        }
+        if (Length < Buffer.size()) {
+            std::u16string Path = FromWide({Buffer.data(), Length});
+            return Path.substr(
+                0, Path.find_last_of(u'\\') == std::u16string::npos ? 0 : Path.find_last_of(u'\\'));
+        }
+        Buffer.resize(Buffer.size() * 2);
+    }
+}
+
+} // namespace vanto::win32

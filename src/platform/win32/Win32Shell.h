@@ -1,0 +1,13 @@
+#pragma once
+
+#include "platform/Shell.h"
+
+namespace vanto::win32 {
+
+class TWin32Shell : public platform::IShell {
+public:
+    std::optional<std::u16string> DocumentsFolder() override;
+    std::u16string ExecutableFolder() override;
+};
+
+} // namespace vanto::win32
