@@ -72,13 +72,14 @@ TSimFileSystem::ReadWholeFile(const std::u16string& APath) {
     if (!Path || !FileExists(APath)) {
         return std::nullopt;
     }
+    std::error_code Error;
+    auto Size = fs::file_size(*Path, Error);
     std::ifstream In(*Path, std::ios::binary);
-    if (!In) {
+    if (Error || !In) {
         return std::nullopt;
     }
-    std::vector<std::uint8_t> Data{std::istreambuf_iterator<char>(In),
-                                   std::istreambuf_iterator<char>()};
-    if (In.bad()) {
+    std::vector<std::uint8_t> Data(static_cast<std::size_t>(Size));
+    if (!In.read(reinterpret_cast<char*>(Data.data()), static_cast<std::streamsize>(Data.size()))) {
         return std::nullopt;
     }
     return Data;

@@ -1,0 +1,480 @@
+#include "profile/DM.h"
+
+#include "app/ConfigAppInterface.h"
+
+#include <iterator>
+#include <string_view>
+
+namespace vanto {
+
+namespace {
+
+constexpr char16_t SETTING_GROUP_VALUE_NAME[] = u"VantoProfileSettingGroup.pfd";
+constexpr char16_t ALL_SETTING_VALUE_NAME[] = u"VantoProfile.pfd";
+constexpr char16_t RECORD_MACRO_VALUE_NAME[] = u"RecordRPROFILE.pfd";
+constexpr char16_t TEST_PROFILE_NAME[] = u"K7260ProfileTest.pfd";
+constexpr char16_t DEFAULT_PROFILE_NAME[] = u"K7260ProfileDef.pfd";
+constexpr char16_t PROFILE_FOLDER_NAME[] = u"Vanto Gaming Mouse";
+
+// A new blob is sized with zero bytes; the largest record bounds every such write.
+const std::array<std::uint8_t, PROFILE_BLOCK_SIZE> ZeroBlock{};
+
+template <typename TRecord> void WriteRecord(TuiProfile& ABlob, const TRecord& ARecord) {
+    ABlob.Write(&ARecord, static_cast<int>(sizeof(TRecord)));
+}
+
+template <typename TRecord> void ReadRecord(TuiProfile& ABlob, TRecord& ARecord) {
+    ABlob.Read(&ARecord, static_cast<int>(sizeof(TRecord)));
+}
+
+void WriteZeros(TuiProfile& ABlob, std::size_t ASize) {
+    ABlob.Write(ZeroBlock.data(), static_cast<int>(ASize));
+}
+
+std::u16string WithBackslash(std::u16string APath) {
+    if (!APath.empty() && APath.back() != u'\\') {
+        APath += u'\\';
+    }
+    return APath;
+}
+
+// Start-up must come up even when a stored value has the wrong type; it then counts as missing.
+bool LoadFromRegistryAtStartUp(TuiProfile& ABlob) {
+    try {
+        return ABlob.LoadStreamFromRegistry();
+    } catch (const EProfileError&) {
+        return false;
+    }
+}
+
+bool HasParentReference(std::u16string_view APath) {
+    return APath.find(u"..") != std::u16string_view::npos;
+}
+
+// File names and folders of game profiles come from the shared setting table, which another
+// program writes. A name that climbs or changes folders, or a missing folder (which would put
+// the file at the drive's root), could send a write outside the profile folder.
+bool IsUsableProfileFileName(std::u16string_view AName) {
+    return !AName.empty() && !HasParentReference(AName) &&
+           AName.find_first_of(u"\\/:") == std::u16string_view::npos;
+}
+
+bool IsUsableProfileFile(std::u16string_view AFolder, std::u16string_view AName) {
+    return !AFolder.empty() && !HasParentReference(AFolder) && IsUsableProfileFileName(AName);
+}
+
+} // namespace
+
+TDM::TDM(platform::IRegistry& ARegistry, platform::IFileSystem& AFiles, platform::IShell& AShell,
+         platform::IIniFile& AIni)
+    : uiProfileAllSettingInfo(ARegistry, AFiles), uiProfileGame1(ARegistry, AFiles),
+      uiProfileGame2(ARegistry, AFiles), uiProfileGame3(ARegistry, AFiles),
+      uiProfileGame4(ARegistry, AFiles), uiProfileGame5(ARegistry, AFiles),
+      uiProfileSettingGroup(ARegistry, AFiles), uiProfileDefaultGame(ARegistry, AFiles),
+      uiProfileTest(ARegistry, AFiles),
+      uiProfileRecordMacroInfo(ARegistry, AFiles), FProfileGroup{&uiProfileGame1, &uiProfileGame2,
+                                                                 &uiProfileGame3, &uiProfileGame4,
+                                                                 &uiProfileGame5, nullptr},
+      FFiles(AFiles), FShell(AShell), FIni(AIni) {
+    uiProfileAllSettingInfo.OnRestoreToDefault = [this](std::vector<std::uint8_t>& AStream) {
+        uiProfileAllSettingInfoRestoreToDefault(AStream);
+    };
+    auto GameDefaults = [this](std::vector<std::uint8_t>& AStream) {
+        uiProfileGame1RestoreToDefault(AStream);
+    };
+    for (int P = 0; P < static_cast<int>(GAME_PROFILE_COUNT); ++P) {
+        Slot(P).OnRestoreToDefault = GameDefaults;
+    }
+    uiProfileDefaultGame.OnRestoreToDefault = GameDefaults;
+    uiProfileSettingGroup.OnRestoreToDefault = [this](std::vector<std::uint8_t>& AStream) {
+        uiProfileSettingGroupRestoreToDefault(AStream);
+    };
+    uiProfileTest.OnRestoreToDefault = [this](std::vector<std::uint8_t>& AStream) {
+        uiProfileTestRestoreToDefault(AStream);
+    };
+}
+
+// --- Start-up ---
+
+void TDM::DataModuleCreate() {
+    FProfileGroupIndex = 0;
+    InitProfileSettingGroup();
+    InitAllProfileSettingInfo();
+    InitGameProfiles();
+    SwitchToProfileGroup(FProfileGroupIndex);
+    FHidSelector = VANTO_MOUSE_COLLECTION;
+    ReadOtherConfig();
+}
+
+// Nothing is saved at exit: every change was stored when its operation ran.
+void TDM::DataModuleDestroy() {}
+
+void TDM::ConfigureBlob(TuiProfile& ABlob, const std::u16string& AFileName) {
+    ABlob.SetRootKey(HKEY_CURRENT_USER_ROOT);
+    ABlob.SetFileName(AFileName);
+    ABlob.SetKeyPath(VANTO_REGISTRY_KEY);
+}
+
+void TDM::InitProfileSettingGroup() {
+    ConfigureBlob(uiProfileSettingGroup, SETTING_GROUP_VALUE_NAME);
+    WriteZeros(uiProfileSettingGroup, PROFILE_SETTING_GROUP_BLOCK_SIZE);
+    if (!LoadFromRegistryAtStartUp(uiProfileSettingGroup)) {
+        uiProfileSettingGroup.RestoreToDefault();
+        uiProfileSettingGroup.SaveStreamToRegistry();
+    }
+    ReadRecord(uiProfileSettingGroup, FProfileSettingGroup);
+    UseStoredGroupSelection();
+}
+
+void TDM::InitAllProfileSettingInfo() {
+    ConfigureBlob(uiProfileAllSettingInfo, ALL_SETTING_VALUE_NAME);
+    WriteRecord(uiProfileAllSettingInfo, FAllProfileSettingInfo);
+    if (!LoadFromRegistryAtStartUp(uiProfileAllSettingInfo)) {
+        uiProfileAllSettingInfo.RestoreToDefault();
+        uiProfileAllSettingInfo.SaveStreamToRegistry();
+    }
+    ReadRecord(uiProfileAllSettingInfo, FAllProfileSettingInfo);
+
+    ConfigureBlob(uiProfileRecordMacroInfo, RECORD_MACRO_VALUE_NAME);
+    WriteRecord(uiProfileRecordMacroInfo, FRecordMacroInfo);
+}
+
+void TDM::InitGameProfiles() {
+    for (int P = 0; P < static_cast<int>(GAME_PROFILE_COUNT); ++P) {
+        InitGameProfile(P);
+    }
+}
+
+void TDM::InitGameProfile(int AProfileIndex) {
+    const TPROFILESETTINGINFO& Entry = FProfileSettingGroup.ProfileSettingList[AProfileIndex];
+    TuiProfile& Game = Slot(AProfileIndex);
+    ConfigureBlob(Game, ReadRecordText(Entry.szFileName));
+    Game.SetFilePath(ReadRecordText(Entry.szFilePath));
+    WriteZeros(Game, PROFILE_BLOCK_SIZE);
+    if (Entry.nStorageType == STORAGE_REGISTRY) {
+        if (!LoadFromRegistryAtStartUp(Game)) {
+            Game.RestoreToDefault();
+        }
+    } else if (Entry.nStorageType == STORAGE_FILE) {
+        LoadGameProfileFile(Game, Entry);
+    }
+}
+
+// A profile file that cannot be used, read or written leaves that profile at factory contents
+// in memory for this run. An unreadable file is not overwritten: the fault may pass, and the
+// file is the user's only copy.
+void TDM::LoadGameProfileFile(TuiProfile& ASlot, const TPROFILESETTINGINFO& AEntry) {
+    const std::u16string Folder = ReadRecordText(AEntry.szFilePath);
+    const std::u16string Name = ReadRecordText(AEntry.szFileName);
+    if (!IsUsableProfileFile(Folder, Name)) {
+        ASlot.RestoreToDefault();
+        return;
+    }
+    const std::u16string Full = WithBackslash(Folder) + Name;
+    const bool Exists = FFiles.FileExists(Full);
+    try {
+        if (Exists && ASlot.LoadStreamFromFile(Full)) {
+            return;
+        }
+        ASlot.RestoreToDefault();
+        if (Exists) {
+            ASlot.SaveStreamToFile();
+        } else {
+            ASlot.SaveStreamToFile(Full);
+        }
+    } catch (const EProfileError&) {
+        ASlot.RestoreToDefault();
+    }
+}
+
+void TDM::ReadOtherConfig() {
+    const std::u16string Ini = FShell.ExecutableFolder() + u"\\config.ini";
+    FOtherConfig = TOtherConfig{};
+    FOtherConfig.Nologo = FIni.ReadInteger(Ini, u"OtherConfig", u"NoLogo", 0);
+    FHelpFiles = FIni.ReadSection(Ini, u"HelpFiles");
+}
+
+// Without a Documents folder there is no profile folder: an empty result, so that file-stored
+// profiles built on it are treated as unusable rather than written at a drive's root.
+std::u16string TDM::GetProfileFolder() {
+    std::u16string Documents = FShell.DocumentsFolder().value_or(u"");
+    if (Documents.empty()) {
+        return u"";
+    }
+    return WithBackslash(std::move(Documents)) + PROFILE_FOLDER_NAME;
+}
+
+// --- Group selection ---
+
+// The configuration application writes these values. An out-of-range group falls back to
+// group 0 and an out-of-range profile of a group to the group's own number, the factory
+// mapping: both groups then stay on distinct profiles and no index leaves the records.
+int TDM::StoredProfileGroup() const {
+    const int Group = FProfileSettingGroup.CurrentProfileGroup;
+    return IsProfileGroupIndexInRange(Group) ? Group : 0;
+}
+
+int TDM::StoredProfileIndexOfGroup(int AProfileGroupIndex) const {
+    const int Profile = FProfileSettingGroup.ProfileIndexOfProfileGroup[AProfileGroupIndex];
+    return IsProfileIndexInRange(Profile) ? Profile : AProfileGroupIndex;
+}
+
+void TDM::UseStoredGroupSelection() {
+    FProfileGroupIndex = StoredProfileGroup();
+    FProfileIndex = StoredProfileIndexOfGroup(FProfileGroupIndex);
+}
+
+bool TDM::IsProfileGroupIndexInRange(int AProfileGroupIndex) {
+    return AProfileGroupIndex >= 0 && AProfileGroupIndex < static_cast<int>(PROFILE_GROUP_COUNT);
+}
+
+bool TDM::IsProfileIndexInRange(int AProfileIndex) {
+    return AProfileIndex >= 0 && AProfileIndex < static_cast<int>(GAME_PROFILE_COUNT);
+}
+
+bool TDM::SwitchToProfileGroup(int AProfileGroupIndex) {
+    if (!IsProfileGroupIndexInRange(AProfileGroupIndex)) {
+        return false;
+    }
+    FProfileSettingGroup.CurrentProfileGroup = AProfileGroupIndex;
+    FProfileGroupIndex = AProfileGroupIndex;
+    FProfileIndex = StoredProfileIndexOfGroup(AProfileGroupIndex);
+    SwitchToProfile(FProfileIndex);
+    return true;
+}
+
+bool TDM::SwitchToProfile(int AProfileIndex) {
+    if (!IsProfileIndexInRange(AProfileIndex)) {
+        return false;
+    }
+    FProfileIndex = AProfileIndex;
+    ReadRecord(Slot(FProfileIndex), FCurrentProfileInfo);
+    FAllProfileSettingInfo.CurrentGame = static_cast<std::uint16_t>(AProfileIndex);
+    return true;
+}
+
+// --- Loading ---
+
+void TDM::LoadProfileGroupSettingInfoFromRegistry() {
+    if (!uiProfileSettingGroup.LoadStreamFromRegistry()) {
+        uiProfileSettingGroup.RestoreToDefault();
+        uiProfileSettingGroup.SaveStreamToRegistry();
+    }
+    ReadRecord(uiProfileSettingGroup, FProfileSettingGroup);
+    UseStoredGroupSelection();
+}
+
+void TDM::LoadAllProfileInfoFromRegistry() {
+    if (!uiProfileAllSettingInfo.LoadStreamFromRegistry()) {
+        uiProfileAllSettingInfo.RestoreToDefault();
+        uiProfileAllSettingInfo.SaveStreamToRegistry();
+    }
+    ReadRecord(uiProfileAllSettingInfo, FAllProfileSettingInfo);
+}
+
+bool TDM::LoadCurrentProfileInfoFromRegistry() {
+    const bool Loaded = Slot(FProfileIndex).LoadStreamFromRegistry();
+    ReadRecord(Slot(FProfileIndex), FCurrentProfileInfo);
+    return Loaded;
+}
+
+bool TDM::LoadCurrentProfileInfoFromFile(const std::u16string& AFile) {
+    const bool Loaded = Slot(FProfileIndex).LoadStreamFromFile(AFile);
+    ReadRecord(Slot(FProfileIndex), FCurrentProfileInfo);
+    return Loaded;
+}
+
+bool TDM::LoadProfileInfoFromRegistry(int AProfileIndex) {
+    return IsProfileIndexInRange(AProfileIndex) && Slot(AProfileIndex).LoadStreamFromRegistry();
+}
+
+void TDM::LoadRecordMacroInfoFromRegistry() {
+    uiProfileRecordMacroInfo.LoadStreamFromRegistry();
+    ReadRecord(uiProfileRecordMacroInfo, FRecordMacroInfo);
+}
+
+bool TDM::ReadCurrentProfileInfo() {
+    ReadRecord(Slot(FProfileIndex), FCurrentProfileInfo);
+    return true;
+}
+
+bool TDM::ReadProfileInfo(TMouseProfileInfo& AProfileInfo, int AProfileIndex) {
+    if (!IsProfileIndexInRange(AProfileIndex)) {
+        return false;
+    }
+    ReadRecord(Slot(AProfileIndex), AProfileInfo);
+    return true;
+}
+
+// --- Saving ---
+
+void TDM::SaveBackToCurrentProfileInfo() {
+    WriteRecord(Slot(FProfileIndex), FCurrentProfileInfo);
+}
+
+void TDM::SaveCurrentProfileInfoToRegistry() {
+    SaveBackToCurrentProfileInfo();
+    Slot(FProfileIndex).SaveStreamToRegistry();
+}
+
+void TDM::SaveCurrentProfileInfoToFile(const std::u16string& AFile) {
+    Slot(FProfileIndex).SaveStreamToFile(AFile);
+}
+
+bool TDM::HasUsableProfileFile(const TuiProfile& ASlot) const {
+    return IsUsableProfileFile(ASlot.FilePath(), ASlot.FileName());
+}
+
+void TDM::SaveCurrentProfileInfoToFile() {
+    if (HasUsableProfileFile(Slot(FProfileIndex))) {
+        Slot(FProfileIndex).SaveStreamToFile();
+    }
+}
+
+bool TDM::SaveBackToProfileInfo(const TMouseProfileInfo& AProfileInfo, int AProfileIndex) {
+    if (!IsProfileIndexInRange(AProfileIndex)) {
+        return false;
+    }
+    WriteRecord(Slot(AProfileIndex), AProfileInfo);
+    return true;
+}
+
+bool TDM::SaveProfileInfoToRegistry(int AProfileIndex) {
+    if (!IsProfileIndexInRange(AProfileIndex)) {
+        return false;
+    }
+    Slot(AProfileIndex).SaveStreamToRegistry();
+    return true;
+}
+
+void TDM::SaveBackAllProfileInfo() {
+    for (int P = 0; P < static_cast<int>(GAME_PROFILE_COUNT); ++P) {
+        Slot(P).SaveStreamToRegistry();
+    }
+}
+
+void TDM::SaveBackAllProfileInfoToRegistry() {
+    SaveBackAllProfileInfo();
+}
+
+void TDM::SaveBackAllProfileInfoToFile() {
+    for (int P = 0; P < static_cast<int>(GAME_PROFILE_COUNT); ++P) {
+        if (HasUsableProfileFile(Slot(P))) {
+            Slot(P).SaveStreamToFile();
+        }
+    }
+}
+
+void TDM::SaveBackAllProfileSettingInfo() {
+    FAllProfileSettingInfo.CurrentGame = static_cast<std::uint16_t>(FProfileIndex);
+    WriteRecord(uiProfileAllSettingInfo, FAllProfileSettingInfo);
+    uiProfileAllSettingInfo.SaveStreamToRegistry();
+}
+
+void TDM::SaveBackToProfileGroupSettingInfo() {
+    WriteRecord(uiProfileSettingGroup, FProfileSettingGroup);
+}
+
+void TDM::SaveProfileGroupSettingInfoToRegistry() {
+    SaveBackToProfileGroupSettingInfo();
+    uiProfileSettingGroup.SaveStreamToRegistry();
+}
+
+void TDM::SaveBackRecordMacroInfoToRegistry(const TMACROKEYINFO& ARecordMacroInfo) {
+    WriteRecord(uiProfileRecordMacroInfo, ARecordMacroInfo);
+    uiProfileRecordMacroInfo.SaveStreamToRegistry();
+}
+
+// A name or folder that does not fit its setting entry is refused whole: a cut name would
+// point at some other file.
+bool TDM::ChangeCurrentProfileFileNameAndPath(const std::u16string& AProfileFilePath) {
+    const TFolderAndName Parts = SplitFolderAndName(AProfileFilePath);
+    if (Parts.FName.size() >= PROFILE_FILE_NAME_CAPACITY ||
+        Parts.FFolder.size() >= SETTING_PATH_CAPACITY || !IsUsableProfileFileName(Parts.FName)) {
+        return false;
+    }
+    TuiProfile& Game = Slot(FProfileIndex);
+    Game.SetFileName(Parts.FName);
+    Game.SetFilePath(Parts.FFolder);
+    TPROFILESETTINGINFO& Entry = FProfileSettingGroup.ProfileSettingList[FProfileIndex];
+    WriteRecordText(Entry.szFileName, Parts.FName);
+    WriteRecordText(Entry.szFilePath, Parts.FFolder);
+    return true;
+}
+
+// --- Factory contents ---
+
+void TDM::RestoreCurrentProfileInfoToDefault() {
+    Slot(FProfileIndex).RestoreToDefault();
+    ReadRecord(Slot(FProfileIndex), FCurrentProfileInfo);
+}
+
+bool TDM::RestoreProfileInfoToDefault(int AProfileIndex) {
+    if (!IsProfileIndexInRange(AProfileIndex)) {
+        return false;
+    }
+    Slot(AProfileIndex).RestoreToDefault();
+    return true;
+}
+
+bool TDM::RestoreProfileGroupToDefault(int AProfileGroupIndex) {
+    if (!IsProfileGroupIndexInRange(AProfileGroupIndex)) {
+        return false;
+    }
+    const int Profile = StoredProfileIndexOfGroup(AProfileGroupIndex);
+    if (Profile == FProfileIndex) {
+        RestoreCurrentProfileInfoToDefault();
+    } else {
+        Slot(Profile).RestoreToDefault();
+    }
+    return true;
+}
+
+void TDM::RestoreProfileSettingGroupToDefault() {
+    uiProfileSettingGroup.RestoreToDefault();
+    uiProfileSettingGroup.SaveStreamToRegistry();
+}
+
+void TDM::RestoreToDefaultCPISetting() {
+    TMOUSECONFIGINFO& Config = FCurrentProfileInfo.ConfigInfo;
+    for (std::size_t Level = 0; Level < 10; ++Level) {
+        Config.CPIState[Level] = TCPISTATE{};
+    }
+    constexpr std::uint16_t Levels[] = {1000, 2000, 4000, 8000};
+    for (std::size_t Level = 0; Level < std::size(Levels); ++Level) {
+        Config.CPIState[Level] = TCPISTATE{Levels[Level], Levels[Level], 1};
+        Config.UseDiffentXY[Level] = 0;
+    }
+    Config.CurrentCPIIndex = 1;
+}
+
+void TDM::RestoreToDefaultLightAndReportAdvancedSetting() {
+    TMOUSECONFIGINFO& Config = FCurrentProfileInfo.ConfigInfo;
+    Config.ReportRate = 500;
+    Config.LEDConfig.BRIGHT_LEVEL = 1;
+    Config.LEDConfig.BREATH_SPEED = 1;
+    Config.LEDConfig.R = 0;
+    Config.LEDConfig.G = 0;
+    Config.LEDConfig.B = 255;
+}
+
+void TDM::InitTestDefaultValue() {
+    ConfigureBlob(uiProfileTest, TEST_PROFILE_NAME);
+    WriteRecord(uiProfileTest, FTestProfileInfo);
+    uiProfileTest.RestoreToDefault();
+    ReadRecord(uiProfileTest, FTestProfileInfo);
+
+    ConfigureBlob(uiProfileDefaultGame, DEFAULT_PROFILE_NAME);
+    WriteRecord(uiProfileDefaultGame, FDefaultProfileInfo);
+    uiProfileDefaultGame.RestoreToDefault();
+    ReadRecord(uiProfileDefaultGame, FDefaultProfileInfo);
+}
+
+// The factory contents come with a later change; until then a restored blob stays as it is,
+// zero bytes for a new record.
+void TDM::uiProfileAllSettingInfoRestoreToDefault(std::vector<std::uint8_t>&) {}
+void TDM::uiProfileGame1RestoreToDefault(std::vector<std::uint8_t>&) {}
+void TDM::uiProfileSettingGroupRestoreToDefault(std::vector<std::uint8_t>&) {}
+void TDM::uiProfileTestRestoreToDefault(std::vector<std::uint8_t>&) {}
+
+} // namespace vanto

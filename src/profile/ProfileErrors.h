@@ -1,0 +1,16 @@
+#pragma once
+
+#include <stdexcept>
+
+namespace vanto {
+
+// A storage failure the caller has to hear about: the file system failed while a profile file
+// was created, written or read, a registry value held text or an integer where a blob belongs,
+// or the platform refused a registry write. Refusals (a missing value or file, a cancelled
+// operation) are reported as false results instead.
+class EProfileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+} // namespace vanto

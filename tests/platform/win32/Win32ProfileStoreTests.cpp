@@ -1,0 +1,95 @@
+#include "app/ConfigAppInterface.h"
+#include "platform/win32/WideText.h"
+#include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32IniFile.h"
+#include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32Shell.h"
+#include "profile/DM.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <memory>
+
+namespace vanto::win32 {
+namespace {
+
+void RemoveFolderTree(const std::u16string& AFolder) {
+    WIN32_FIND_DATAW Found;
+    HANDLE Search = FindFirstFileW(AsWide(AFolder + u"\\*"), &Found);
+    if (Search != INVALID_HANDLE_VALUE) {
+        do {
+            std::u16string Name = FromWide(Found.cFileName);
+            if (Name != u"." && Name != u"..") {
+                std::u16string Path = AFolder + u"\\" + Name;
+                (Found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                    ? RemoveFolderTree(Path)
+                    : void(DeleteFileW(AsWide(Path)));
+            }
+        } while (FindNextFileW(Search, &Found));
+        FindClose(Search);
+    }
+    RemoveDirectoryW(AsWide(AFolder));
+}
+
+// The profile store against the real registry and Documents folder of the test prefix. The
+// prefix is private to the build, so the test may clear what a first run would find.
+class Win32ProfileStoreTest : public testing::Test {
+protected:
+    Win32ProfileStoreTest() {
+        RegDeleteTreeW(HKEY_CURRENT_USER, AsWide(VANTO_REGISTRY_KEY));
+        RegDeleteKeyW(HKEY_CURRENT_USER, AsWide(VANTO_REGISTRY_KEY));
+        RemoveFolderTree(*FShell.DocumentsFolder() + u"\\Vanto Gaming Mouse");
+    }
+
+    std::unique_ptr<TDM> Start() {
+        auto DM = std::make_unique<TDM>(FRegistry, FFiles, FShell, FIni);
+        DM->DataModuleCreate();
+        return DM;
+    }
+
+    TWin32Registry FRegistry;
+    TWin32FileSystem FFiles;
+    TWin32Shell FShell;
+    TWin32IniFile FIni;
+};
+
+TEST_F(Win32ProfileStoreTest, AFirstRunStoresTheSharedRecordsAndASecondRunLoadsThem) {
+    auto First = Start();
+    EXPECT_EQ(First->FProfileGroupIndex, 0);
+    EXPECT_EQ(First->FProfileIndex, 0);
+    auto Group = FRegistry.ReadValue(VANTO_REGISTRY_KEY, u"VantoProfileSettingGroup.pfd");
+    auto All = FRegistry.ReadValue(VANTO_REGISTRY_KEY, u"VantoProfile.pfd");
+    ASSERT_TRUE(Group && All);
+    EXPECT_EQ(Group->FType, platform::TRegValueType::Binary);
+    EXPECT_EQ(Group->FData.size(), PROFILE_SETTING_GROUP_BLOCK_SIZE);
+    EXPECT_EQ(All->FData.size(), ALLGAMESINFO_BLOCK_SIZE);
+    // Wine reports the Documents folder with a trailing separator; the profile folder has one.
+    std::u16string Documents = *FShell.DocumentsFolder();
+    EXPECT_EQ(First->GetProfileFolder(),
+              Documents + (Documents.ends_with(u'\\') ? u"" : u"\\") + u"Vanto Gaming Mouse");
+
+    // What the configuration application stores is what the next start finds.
+    First->FProfileSettingGroup.CurrentProfileGroup = 1;
+    First->FProfileSettingGroup.ProfileIndexOfProfileGroup[1] = 3;
+    First->SaveProfileGroupSettingInfoToRegistry();
+    auto Second = Start();
+    EXPECT_EQ(Second->FProfileGroupIndex, 1);
+    EXPECT_EQ(Second->FProfileIndex, 3);
+}
+
+TEST_F(Win32ProfileStoreTest, ProfileFilesAreSavedWholeInTheDocumentsFolder) {
+    auto DM = Start();
+    DM->FCurrentProfileInfo.ConfigInfo.ButtonFuncInfo[14].nFunctionType = 32;
+    DM->SaveBackToCurrentProfileInfo();
+    std::u16string File = DM->GetProfileFolder() + u"\\VantoProfile1.pfd";
+    DM->SaveCurrentProfileInfoToFile(File);
+    auto Bytes = FFiles.ReadWholeFile(File);
+    ASSERT_TRUE(Bytes);
+    ASSERT_EQ(Bytes->size(), PROFILE_BLOCK_SIZE);
+    EXPECT_EQ((*Bytes)[57434], 32);
+    EXPECT_FALSE(FFiles.FileExists(File + u".tmp"));
+}
+
+} // namespace
+} // namespace vanto::win32

@@ -1,0 +1,101 @@
+#pragma once
+
+#include "platform/FileSystem.h"
+#include "platform/Registry.h"
+#include "platform/sim/SimFileSystem.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace vanto::test {
+
+// A host folder of its own for each test, removed afterwards.
+class TTempRoot {
+public:
+    TTempRoot()
+        : FPath(std::filesystem::temp_directory_path() /
+                ("vanto-profile-" + std::to_string(std::random_device{}()) + "-" +
+                 testing::UnitTest::GetInstance()->current_test_info()->name())) {}
+    ~TTempRoot() {
+        std::error_code Error;
+        std::filesystem::remove_all(FPath, Error);
+    }
+    const std::filesystem::path& Path() const { return FPath; }
+
+private:
+    std::filesystem::path FPath;
+};
+
+// The simulated file system with faults switched on at will, and a log of every path that
+// was written or made, so a test can tell where a save went.
+class TFlakyFileSystem : public platform::IFileSystem {
+public:
+    explicit TFlakyFileSystem(platform::IFileSystem& AInner) : FInner(AInner) {}
+
+    bool FileExists(const std::u16string& APath) override { return FInner.FileExists(APath); }
+    bool FolderExists(const std::u16string& APath) override { return FInner.FolderExists(APath); }
+    bool MakeFolder(const std::u16string& APath) override {
+        FTouched.push_back(APath);
+        return FInner.MakeFolder(APath);
+    }
+    std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::u16string& APath) override {
+        return FFailRead ? std::nullopt : FInner.ReadWholeFile(APath);
+    }
+    bool WriteWholeFile(const std::u16string& APath, const void* AData,
+                        std::size_t ASize) override {
+        FTouched.push_back(APath);
+        if (FFailWrite) { // breaks off halfway, as a full disk would
+            FInner.WriteWholeFile(APath, AData, ASize / 2);
+            return false;
+        }
+        return FInner.WriteWholeFile(APath, AData, ASize);
+    }
+    bool ReplaceWith(const std::u16string& ASource, const std::u16string& ATarget) override {
+        FTouched.push_back(ATarget);
+        return !FFailReplace && FInner.ReplaceWith(ASource, ATarget);
+    }
+    bool RemoveFile(const std::u16string& APath) override { return FInner.RemoveFile(APath); }
+
+    bool FFailRead = false;
+    bool FFailWrite = false;
+    bool FFailReplace = false;
+    std::vector<std::u16string> FTouched;
+
+private:
+    platform::IFileSystem& FInner;
+};
+
+// A registry that can refuse to create keys or to store values.
+class TFlakyRegistry : public platform::IRegistry {
+public:
+    explicit TFlakyRegistry(platform::IRegistry& AInner) : FInner(AInner) {}
+
+    bool KeyExists(const std::u16string& AKeyPath) override { return FInner.KeyExists(AKeyPath); }
+    bool CreateKey(const std::u16string& AKeyPath) override {
+        return !FRefuseKeys && FInner.CreateKey(AKeyPath);
+    }
+    std::optional<platform::TRegValue> ReadValue(const std::u16string& AKeyPath,
+                                                 const std::u16string& AName) override {
+        return FInner.ReadValue(AKeyPath, AName);
+    }
+    bool WriteBinaryValue(const std::u16string& AKeyPath, const std::u16string& AName,
+                          const void* AData, std::size_t ASize) override {
+        return !FRefuseWrites && FInner.WriteBinaryValue(AKeyPath, AName, AData, ASize);
+    }
+    bool WriteDWordValue(const std::u16string& AKeyPath, const std::u16string& AName,
+                         std::uint32_t AValue) override {
+        return !FRefuseWrites && FInner.WriteDWordValue(AKeyPath, AName, AValue);
+    }
+
+    bool FRefuseKeys = false;
+    bool FRefuseWrites = false;
+
+private:
+    platform::IRegistry& FInner;
+};
+
+} // namespace vanto::test
