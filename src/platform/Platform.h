@@ -4,6 +4,7 @@
 #include "platform/DebugOutput.h"
 #include "platform/FileSystem.h"
 #include "platform/IniFile.h"
+#include "platform/Locale.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
 #include "platform/WindowSystem.h"
@@ -19,6 +20,7 @@ struct TPlatform {
     IClock& FClock;
     IShell& FShell;
     IIniFile& FIni;
+    ILocale& FLocale;
 };
 
 } // namespace vanto::platform

@@ -67,6 +67,14 @@ TEST(VantoCtlLayout, ListsEveryRecordWithItsFields) {
     EXPECT_NE(Result.FOut.find("TALLGAMESINFO.CurrentLanguage 30952 1\n"), std::string::npos);
 }
 
+TEST(VantoCtlKey, PrintsTheDescriptionAndHidCodeOfAKey) {
+    EXPECT_EQ(RunCtl({"key", "0x41", "0"}).FOut, "description=\"A\" hid=0x04\n");
+    EXPECT_EQ(RunCtl({"key", "65", "0"}).FOut, RunCtl({"key", "0x41", "0x0"}).FOut);
+    EXPECT_EQ(RunCtl({"key", "65"}).FExit, EXIT_USAGE);
+    EXPECT_EQ(RunCtl({"key", "65536", "0"}).FExit, EXIT_USAGE);
+    EXPECT_EQ(RunCtl({"key", "A", "0"}).FExit, EXIT_USAGE);
+}
+
 class VantoCtlDumpTest : public testing::Test {
 protected:
     ~VantoCtlDumpTest() override {

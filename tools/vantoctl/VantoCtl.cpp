@@ -2,6 +2,7 @@
 
 #include "RecordJson.h"
 #include "app/ButtonReports.h"
+#include "keys/KeyLookupFormat.h"
 #include "profile/RecordLayout.h"
 #include "profile/pubunit_quorvin.h"
 
@@ -17,7 +18,7 @@ namespace vanto::ctl {
 namespace {
 
 constexpr std::string_view USAGE =
-    "usage: vantoctl layout | decode-report ID HEXBYTES... | dump FILE";
+    "usage: vantoctl layout | decode-report ID HEXBYTES... | dump FILE | key VK EXT";
 
 int UsageError(std::ostream& AErr, std::string_view AProblem) {
     AErr << "vantoctl: " << AProblem << "\n" << USAGE << "\n";
@@ -38,8 +39,8 @@ int PrintLayout(std::span<const std::string_view> AArgs, std::ostream& AOut, std
     return EXIT_DONE;
 }
 
-// A report ID in decimal, or in hex with 0x.
-std::optional<std::uint8_t> ParseReportID(std::string_view AText) {
+// A number in decimal, or in hex with 0x, up to AMax.
+std::optional<unsigned> ParseNumber(std::string_view AText, unsigned AMax) {
     int Base = 10;
     if (AText.starts_with("0x") || AText.starts_with("0X")) {
         AText.remove_prefix(2);
@@ -48,10 +49,15 @@ std::optional<std::uint8_t> ParseReportID(std::string_view AText) {
     unsigned Value = 0;
     auto [End, Error] = std::from_chars(AText.data(), AText.data() + AText.size(), Value, Base);
     if (AText.empty() || Error != std::errc{} || End != AText.data() + AText.size() ||
-        Value > 255) {
+        Value > AMax) {
         return std::nullopt;
     }
-    return static_cast<std::uint8_t>(Value);
+    return Value;
+}
+
+std::optional<std::uint8_t> ParseReportID(std::string_view AText) {
+    auto Value = ParseNumber(AText, 255);
+    return Value ? std::optional<std::uint8_t>(static_cast<std::uint8_t>(*Value)) : std::nullopt;
 }
 
 // One argument of payload: "7", "07" or a run of hex pairs such as "000400".
@@ -128,6 +134,21 @@ int DumpRecord(std::span<const std::string_view> AArgs, std::ostream& AOut, std:
     return EXIT_DONE;
 }
 
+int LookUpKey(std::span<const std::string_view> AArgs, std::ostream& AOut, std::ostream& AErr) {
+    if (AArgs.size() != 2) {
+        return UsageError(AErr, "key takes a virtual-key code and an extended flag");
+    }
+    auto VirtualKey = ParseNumber(AArgs[0], 0xFFFF);
+    auto Extended = ParseNumber(AArgs[1], 0xFFFF);
+    if (!VirtualKey || !Extended) {
+        return UsageError(AErr, "VK and EXT must be numbers from 0 to 65535");
+    }
+    AOut << FormatKeyLookup(static_cast<std::uint16_t>(*VirtualKey),
+                            static_cast<std::uint16_t>(*Extended))
+         << "\n";
+    return EXIT_DONE;
+}
+
 } // namespace
 
 int RunVantoCtl(std::span<const std::string_view> AArgs, std::ostream& AOut, std::ostream& AErr) {
@@ -141,6 +162,9 @@ int RunVantoCtl(std::span<const std::string_view> AArgs, std::ostream& AOut, std
     }
     if (Command == "decode-report") {
         return DecodeReport(Rest, AOut, AErr);
+    }
+    if (Command == "key") {
+        return LookUpKey(Rest, AOut, AErr);
     }
     if (Command == "dump") {
         return DumpRecord(Rest, AOut, AErr);

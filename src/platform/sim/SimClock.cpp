@@ -9,4 +9,8 @@ void TSimClock::AdvanceTo(std::uint64_t AMs) {
     }
 }
 
+double TSimClock::LocalDateTime() {
+    return FDaysAtZero + static_cast<double>(FNowMs.load()) / 86400000.0;
+}
+
 } // namespace vanto::sim

@@ -14,11 +14,16 @@ public:
     // A sleep passes simulated time at once.
     void SleepMs(std::uint32_t AMs) override { FNowMs += AMs; }
 
+    // The simulated wall clock starts at 2026-01-01 00:00 local time and moves with NowMs.
+    double LocalDateTime() override;
+    void SetLocalDateTimeAtZero(double ADays) { FDaysAtZero = ADays; }
+
     void AdvanceTo(std::uint64_t AMs);
     void AdvanceBy(std::uint64_t AMs) { FNowMs += AMs; }
 
 private:
     std::atomic<std::uint64_t> FNowMs{0};
+    double FDaysAtZero = 46023.0; // 2026-01-01
 };
 
 } // namespace vanto::sim

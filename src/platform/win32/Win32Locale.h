@@ -1,0 +1,13 @@
+#pragma once
+
+#include "platform/Locale.h"
+
+namespace vanto::win32 {
+
+class TWin32Locale final : public platform::ILocale {
+public:
+    std::uint16_t SystemDefaultLangID() override;
+    std::uint32_t UserDefaultLCID() override;
+};
+
+} // namespace vanto::win32
