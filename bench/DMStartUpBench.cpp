@@ -1,6 +1,8 @@
 #include "app/ConfigAppInterface.h"
+#include "platform/sim/SimClock.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimIniFile.h"
+#include "platform/sim/SimLocale.h"
 #include "platform/sim/SimRegistry.h"
 #include "platform/sim/SimShell.h"
 #include "profile/DM.h"
@@ -52,7 +54,9 @@ public:
         fs::remove_all(FRoot, Error);
     }
 
-    std::unique_ptr<TDM> NewDM() { return std::make_unique<TDM>(FRegistry, FFiles, FShell, FIni); }
+    std::unique_ptr<TDM> NewDM() {
+        return std::make_unique<TDM>(FRegistry, FFiles, FShell, FIni, FLocale, FClock);
+    }
 
 private:
     fs::path FRoot;
@@ -60,6 +64,8 @@ private:
     sim::TSimFileSystem FFiles;
     sim::TSimShell FShell;
     sim::TSimIniFile FIni;
+    sim::TSimLocale FLocale;
+    sim::TSimClock FClock;
 };
 
 void StartUp(benchmark::State& AState, std::uint8_t AStorageType) {

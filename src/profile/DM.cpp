@@ -1,6 +1,11 @@
 #include "profile/DM.h"
 
 #include "app/ConfigAppInterface.h"
+#include "i18n/Translate.h"
+#include "profile/FactoryDefaults.h"
+
+#include <cstring>
+#include <memory>
 
 #include <iterator>
 #include <string_view>
@@ -25,6 +30,20 @@ template <typename TRecord> void WriteRecord(TuiProfile& ABlob, const TRecord& A
 
 template <typename TRecord> void ReadRecord(TuiProfile& ABlob, TRecord& ARecord) {
     ABlob.Read(&ARecord, static_cast<int>(sizeof(TRecord)));
+}
+
+// Factory values are written over the stream's bytes in place. A stream shorter than its record
+// (a short value loaded from the registry) is first completed with zeros: a reset gives a whole
+// record, never factory values mixed with whatever the reader's buffer held before.
+template <typename TRecord, typename TFill>
+void FillInPlace(std::vector<std::uint8_t>& AStream, TFill AFill) {
+    if (AStream.size() < sizeof(TRecord)) {
+        AStream.resize(sizeof(TRecord), 0);
+    }
+    auto Record = std::make_unique<TRecord>();
+    std::memcpy(Record.get(), AStream.data(), sizeof(TRecord));
+    AFill(*Record);
+    std::memcpy(AStream.data(), Record.get(), sizeof(TRecord));
 }
 
 void WriteZeros(TuiProfile& ABlob, std::size_t ASize) {
@@ -66,7 +85,7 @@ bool IsUsableProfileFile(std::u16string_view AFolder, std::u16string_view AName)
 } // namespace
 
 TDM::TDM(platform::IRegistry& ARegistry, platform::IFileSystem& AFiles, platform::IShell& AShell,
-         platform::IIniFile& AIni)
+         platform::IIniFile& AIni, platform::ILocale& ALocale, platform::IClock& AClock)
     : uiProfileAllSettingInfo(ARegistry, AFiles), uiProfileGame1(ARegistry, AFiles),
       uiProfileGame2(ARegistry, AFiles), uiProfileGame3(ARegistry, AFiles),
       uiProfileGame4(ARegistry, AFiles), uiProfileGame5(ARegistry, AFiles),
@@ -75,7 +94,7 @@ TDM::TDM(platform::IRegistry& ARegistry, platform::IFileSystem& AFiles, platform
       uiProfileRecordMacroInfo(ARegistry, AFiles), FProfileGroup{&uiProfileGame1, &uiProfileGame2,
                                                                  &uiProfileGame3, &uiProfileGame4,
                                                                  &uiProfileGame5, nullptr},
-      FFiles(AFiles), FShell(AShell), FIni(AIni) {
+      FFiles(AFiles), FShell(AShell), FIni(AIni), FLocale(ALocale), FClock(AClock) {
     uiProfileAllSettingInfo.OnRestoreToDefault = [this](std::vector<std::uint8_t>& AStream) {
         uiProfileAllSettingInfoRestoreToDefault(AStream);
     };
@@ -470,11 +489,32 @@ void TDM::InitTestDefaultValue() {
     ReadRecord(uiProfileDefaultGame, FDefaultProfileInfo);
 }
 
-// The factory contents come with a later change; until then a restored blob stays as it is,
-// zero bytes for a new record.
-void TDM::uiProfileAllSettingInfoRestoreToDefault(std::vector<std::uint8_t>&) {}
-void TDM::uiProfileGame1RestoreToDefault(std::vector<std::uint8_t>&) {}
-void TDM::uiProfileSettingGroupRestoreToDefault(std::vector<std::uint8_t>&) {}
-void TDM::uiProfileTestRestoreToDefault(std::vector<std::uint8_t>&) {}
+void TDM::uiProfileAllSettingInfoRestoreToDefault(std::vector<std::uint8_t>& AStream) {
+    FillInPlace<TALLGAMESINFO>(AStream, [this](TALLGAMESINFO& AAll) {
+        RestoreAllSettingDefaults(AAll, FLocale.SystemDefaultLangID());
+    });
+}
+
+void TDM::uiProfileGame1RestoreToDefault(std::vector<std::uint8_t>& AStream) {
+    FillInPlace<TMouseProfileInfo>(AStream, [this](TMouseProfileInfo& AProfile) {
+        RestoreGameProfileDefaults(AProfile, FClock.LocalDateTime(),
+                                   FactoryMacroName(Translate(u"User Recorded")));
+    });
+}
+
+void TDM::uiProfileSettingGroupRestoreToDefault(std::vector<std::uint8_t>& AStream) {
+    FillInPlace<TProfileSettingGroup>(AStream, [this](TProfileSettingGroup& AGroup) {
+        RestoreSettingGroupDefaults(AGroup, GetProfileFolder());
+    });
+}
+
+void TDM::uiProfileTestRestoreToDefault(std::vector<std::uint8_t>& AStream) {
+    if (AStream.empty()) {
+        return;
+    }
+    FillInPlace<TMouseProfileInfo>(AStream, [this](TMouseProfileInfo& AProfile) {
+        RestoreTestProfileDefaults(AProfile, FClock.LocalDateTime());
+    });
+}
 
 } // namespace vanto

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "device/UsageAndPage.h"
+#include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/IniFile.h"
+#include "platform/Locale.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
 #include "profile/pubunit_quorvin.h"
@@ -24,7 +26,7 @@ namespace vanto {
 class TDM {
 public:
     TDM(platform::IRegistry& ARegistry, platform::IFileSystem& AFiles, platform::IShell& AShell,
-        platform::IIniFile& AIni);
+        platform::IIniFile& AIni, platform::ILocale& ALocale, platform::IClock& AClock);
     TDM(const TDM&) = delete;
     TDM& operator=(const TDM&) = delete;
 
@@ -124,6 +126,8 @@ private:
     platform::IFileSystem& FFiles;
     platform::IShell& FShell;
     platform::IIniFile& FIni;
+    platform::ILocale& FLocale;
+    platform::IClock& FClock;
 };
 
 } // namespace vanto

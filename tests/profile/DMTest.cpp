@@ -1,8 +1,10 @@
 #include "profile/DM.h"
 
 #include "app/ConfigAppInterface.h"
+#include "platform/sim/SimClock.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimIniFile.h"
+#include "platform/sim/SimLocale.h"
 #include "platform/sim/SimRegistry.h"
 #include "platform/sim/SimShell.h"
 #include "profile/ProfileTestSupport.h"
@@ -48,7 +50,7 @@ protected:
     }
 
     std::unique_ptr<TDM> Start() {
-        auto DM = std::make_unique<TDM>(FRegistry, FFiles, FShell, FIni);
+        auto DM = std::make_unique<TDM>(FRegistry, FFiles, FShell, FIni, FLocale, FClock);
         DM->DataModuleCreate();
         return DM;
     }
@@ -90,10 +92,12 @@ protected:
     sim::TSimRegistry FRegistry;
     sim::TSimShell FShell{DOCUMENTS, u"C:\\Program Files\\Vanto"};
     sim::TSimIniFile FIni{FSimFiles};
+    sim::TSimLocale FLocale;
+    sim::TSimClock FClock;
     std::unique_ptr<TProfileSettingGroup> FGroup;
 };
 
-TEST_F(DMTest, FirstRunStoresTheSharedRecordsOnly) {
+TEST_F(DMTest, FirstRunStoresTheSharedRecordsAndFiveProfileFiles) {
     auto DM = Start();
 
     auto Group = Stored(u"VantoProfileSettingGroup.pfd");
@@ -101,11 +105,16 @@ TEST_F(DMTest, FirstRunStoresTheSharedRecordsOnly) {
     ASSERT_TRUE(Group && All);
     EXPECT_EQ(Group->FData.size(), 30964u);
     EXPECT_EQ(All->FData.size(), 30954u);
-    // Without factory contents every entry says "registry" under an empty name: nothing else
-    // is stored until a save.
+    // The factory setting group keeps the game profiles in files in the profile folder.
+    for (int P = 0; P < 5; ++P) {
+        auto Data = FSimFiles.ReadWholeFile(GameFile(P));
+        ASSERT_TRUE(Data) << P;
+        EXPECT_EQ(Data->size(), 109816u);
+    }
     EXPECT_FALSE(Stored(u"VantoProfile1.pfd"));
     EXPECT_FALSE(Stored(u"RecordRPROFILE.pfd"));
-    EXPECT_FALSE(FSimFiles.FolderExists(PROFILE_FOLDER));
+    EXPECT_EQ(DM->FCurrentProfileInfo.ProfileHeader.FFileVersion, PROFILE_FORMAT_VERSION);
+    EXPECT_EQ(DM->FCurrentProfileInfo.ConfigInfo.ButtonCount, 7);
     EXPECT_EQ(DM->FProfileGroupIndex, 0);
     EXPECT_EQ(DM->FProfileIndex, 0);
     EXPECT_EQ(DM->FHidSelector, VANTO_MOUSE_COLLECTION);
@@ -131,7 +140,7 @@ TEST_F(DMTest, FileStoredProfilesAreCreatedAtStartUp) {
     DM->FCurrentProfileInfo.ProfileHeader.FFileVersion = 88; // not written back
     DM->SaveCurrentProfileInfoToFile();
     DM->SaveBackAllProfileInfoToFile();
-    EXPECT_EQ((*FSimFiles.ReadWholeFile(GameFile(0)))[0], 0);
+    EXPECT_EQ((*FSimFiles.ReadWholeFile(GameFile(0)))[0], PROFILE_FORMAT_VERSION & 0xFF);
 
     DM->SaveCurrentProfileInfoToFile(std::u16string(DOCUMENTS) + u"\\Copy\\c.pfd");
     auto Copy = FSimFiles.ReadWholeFile(std::u16string(DOCUMENTS) + u"\\Copy\\c.pfd");
@@ -183,7 +192,7 @@ TEST_F(DMTest, ProfileFilesThatFailStayInMemoryAndUntouched) {
     FFiles.FTouched.clear();
     std::unique_ptr<TDM> DM;
     ASSERT_NO_THROW(DM = Start());
-    EXPECT_EQ(DM->FCurrentProfileInfo.ProfileHeader.FFileVersion, 0);
+    EXPECT_EQ(DM->FCurrentProfileInfo.ProfileHeader.FFileVersion, PROFILE_FORMAT_VERSION);
     EXPECT_THAT(FFiles.FTouched, testing::IsEmpty()); // the unreadable file is kept as it is
 }
 
@@ -261,11 +270,11 @@ TEST_F(DMTest, RestoringAGroupTouchesOnlyItsProfile) {
     DM->FCurrentProfileInfo.ProfileHeader.FFileVersion = 99; // an edit not written back
 
     EXPECT_TRUE(DM->RestoreProfileGroupToDefault(1));
-    EXPECT_EQ(MarkOfSlot(*DM, 2), 33);
+    EXPECT_EQ(MarkOfSlot(*DM, 2) & 0xFF, 33);
     EXPECT_EQ(DM->FCurrentProfileInfo.ProfileHeader.FFileVersion, 99);
 
     EXPECT_TRUE(DM->RestoreProfileGroupToDefault(0));
-    EXPECT_EQ(DM->FCurrentProfileInfo.ProfileHeader.FFileVersion, 0);
+    EXPECT_EQ(DM->FCurrentProfileInfo.ProfileHeader.FFileVersion, PROFILE_FORMAT_VERSION);
 }
 
 TEST_F(DMTest, ChangingTheFileNameRefusesWhatDoesNotFit) {

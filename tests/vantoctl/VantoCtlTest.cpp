@@ -4,6 +4,7 @@
 
 #include "profile/pubunit_quorvin.h"
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -134,6 +135,45 @@ TEST_F(VantoCtlDumpTest, AFileOfAnyOtherSizeIsAUsageError) {
     EXPECT_TRUE(Result.FOut.empty());
     std::filesystem::remove(FPath);
     EXPECT_EQ(Dump().FExit, EXIT_USAGE);
+}
+
+TEST_F(VantoCtlDumpTest, FactoryWritesRawRecordsOfEachKind) {
+    ASSERT_EQ(RunCtl({"factory", "game", "-o", FPathText}).FExit, EXIT_DONE);
+    EXPECT_EQ(std::filesystem::file_size(FPath), sizeof(TMouseProfileInfo));
+    EXPECT_NE(Dump().FOut.find("\"szMacroName\": \"User Recorded\""), std::string::npos);
+
+    ASSERT_EQ(RunCtl({"factory", "settings", "--lang", "0x040C", "-o", FPathText}).FExit,
+              EXIT_DONE);
+    EXPECT_NE(Dump().FOut.find("\"CurrentLanguage\": 2"), std::string::npos);
+
+    TRun Group = RunCtl({"factory", "group", "--documents", "D:\\Docs"});
+    ASSERT_EQ(Group.FOut.size(), sizeof(TProfileSettingGroup));
+    auto Record = std::make_unique<TProfileSettingGroup>();
+    std::memcpy(Record.get(), Group.FOut.data(), sizeof(*Record));
+    EXPECT_EQ(ReadRecordText(Record->ProfileSettingList[0].szFilePath),
+              u"D:\\Docs\\Vanto Gaming Mouse");
+
+    EXPECT_EQ(RunCtl({"factory", "mouse"}).FExit, EXIT_USAGE);
+    EXPECT_EQ(RunCtl({"factory", "game", "-o"}).FExit, EXIT_USAGE);
+    EXPECT_EQ(RunCtl({"factory", "game", "--lang", "x"}).FExit, EXIT_USAGE);
+}
+
+TEST_F(VantoCtlDumpTest, MacroPrintsOneStepALine) {
+    auto Macro = std::make_unique<TMACROKEYINFO>();
+    WriteRecordText(Macro->szMacroName, u"Copy");
+    Macro->MacroList[0] = TMACROKEY{4, 1, 0x41, 0};
+    Macro->MacroList[1] = TMACROKEY{6, 0, 200, 0};
+    Macro->MacroList[2] = TMACROKEY{4, 0, 0x41, 0};
+    Macro->MacroListCount = 3;
+    WriteFile(Macro.get(), sizeof(*Macro));
+    TRun Result = RunCtl({"macro", FPathText});
+    ASSERT_EQ(Result.FExit, EXIT_DONE) << Result.FErr;
+    EXPECT_NE(Result.FOut.find("name: Copy\n"), std::string::npos);
+    EXPECT_NE(Result.FOut.find("0: key A down\n1: delay 200 ms\n2: key A up\n"), std::string::npos);
+
+    std::vector<std::uint8_t> TooLong(sizeof(TMACROKEYINFO) + 1);
+    WriteFile(TooLong.data(), TooLong.size());
+    EXPECT_EQ(RunCtl({"macro", FPathText}).FExit, EXIT_USAGE);
 }
 
 } // namespace

@@ -1,15 +1,19 @@
 #include "VantoCtl.h"
 
+#include "FactoryCommand.h"
 #include "RecordJson.h"
 #include "app/ButtonReports.h"
 #include "keys/KeyLookupFormat.h"
+#include "macro/MacroDescription.h"
 #include "profile/RecordLayout.h"
 #include "profile/pubunit_quorvin.h"
 
 #include <charconv>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -18,7 +22,8 @@ namespace vanto::ctl {
 namespace {
 
 constexpr std::string_view USAGE =
-    "usage: vantoctl layout | decode-report ID HEXBYTES... | dump FILE | key VK EXT";
+    "usage: vantoctl layout | decode-report ID HEXBYTES... | dump FILE | key VK EXT | "
+    "macro FILE.macro | factory game|test|group|settings [-o FILE] [--lang ID] [--documents DIR]";
 
 int UsageError(std::ostream& AErr, std::string_view AProblem) {
     AErr << "vantoctl: " << AProblem << "\n" << USAGE << "\n";
@@ -149,6 +154,81 @@ int LookUpKey(std::span<const std::string_view> AArgs, std::ostream& AOut, std::
     return EXIT_DONE;
 }
 
+// The Documents folder a first run on this machine would use, for the setting group's paths.
+std::u16string DefaultDocumentsFolder() {
+    if (const char* Profile = std::getenv("USERPROFILE")) {
+        return std::filesystem::path(Profile).u16string() + u"\\Documents";
+    }
+    const char* User = std::getenv("USER");
+    return u"C:\\Users\\" + std::filesystem::path(User ? User : "User").u16string() +
+           u"\\Documents";
+}
+
+int WriteFactory(std::span<const std::string_view> AArgs, std::ostream& AOut, std::ostream& AErr) {
+    if (AArgs.empty()) {
+        return UsageError(AErr, "factory needs a kind: game, test, group or settings");
+    }
+    TFactoryOptions Options{DefaultDocumentsFolder(), 0x0409, LocalDateTimeNow()};
+    std::optional<std::string_view> OutputFile;
+    for (std::size_t I = 1; I < AArgs.size(); I += 2) {
+        if (I + 1 >= AArgs.size()) {
+            return UsageError(AErr, "option '" + std::string(AArgs[I]) + "' needs a value");
+        }
+        if (AArgs[I] == "-o") {
+            OutputFile = AArgs[I + 1];
+        } else if (AArgs[I] == "--lang") {
+            auto LangID = ParseNumber(AArgs[I + 1], 0xFFFF);
+            if (!LangID) {
+                return UsageError(AErr, "--lang takes a language identifier such as 0x0409");
+            }
+            Options.FSystemLangID = static_cast<std::uint16_t>(*LangID);
+        } else if (AArgs[I] == "--documents") {
+            Options.FDocumentsFolder = std::filesystem::path(AArgs[I + 1]).u16string();
+        } else {
+            return UsageError(AErr, "unknown option '" + std::string(AArgs[I]) + "'");
+        }
+    }
+    auto Bytes = BuildFactoryRecord(AArgs[0], Options);
+    if (!Bytes) {
+        return UsageError(AErr, "unknown kind '" + std::string(AArgs[0]) + "'");
+    }
+    if (!OutputFile) {
+        AOut.write(reinterpret_cast<const char*>(Bytes->data()),
+                   static_cast<std::streamsize>(Bytes->size()));
+        return AOut ? EXIT_DONE : EXIT_FAILED;
+    }
+    std::ofstream Out(std::filesystem::path(*OutputFile), std::ios::binary | std::ios::trunc);
+    Out.write(reinterpret_cast<const char*>(Bytes->data()),
+              static_cast<std::streamsize>(Bytes->size()));
+    if (!Out.flush()) {
+        AErr << "vantoctl: cannot write '" << *OutputFile << "'\n";
+        return EXIT_FAILED;
+    }
+    return EXIT_DONE;
+}
+
+int DescribeMacroFile(std::span<const std::string_view> AArgs, std::ostream& AOut,
+                      std::ostream& AErr) {
+    if (AArgs.size() != 1) {
+        return UsageError(AErr, "macro takes one file");
+    }
+    std::filesystem::path Path(AArgs[0]);
+    std::error_code Error;
+    auto Size = std::filesystem::file_size(Path, Error);
+    // A macro file is one raw record; a shorter one loads as far as it goes, as the monitor does.
+    if (Error || Size > sizeof(TMACROKEYINFO)) {
+        return UsageError(AErr, "'" + std::string(AArgs[0]) + "' is not a macro file of at most " +
+                                    std::to_string(sizeof(TMACROKEYINFO)) + " bytes");
+    }
+    auto Macro = std::make_unique<TMACROKEYINFO>();
+    std::ifstream In(Path, std::ios::binary);
+    if (!In.read(reinterpret_cast<char*>(Macro.get()), static_cast<std::streamsize>(Size))) {
+        return UsageError(AErr, "cannot read '" + std::string(AArgs[0]) + "'");
+    }
+    AOut << DescribeMacro(*Macro);
+    return EXIT_DONE;
+}
+
 } // namespace
 
 int RunVantoCtl(std::span<const std::string_view> AArgs, std::ostream& AOut, std::ostream& AErr) {
@@ -162,6 +242,12 @@ int RunVantoCtl(std::span<const std::string_view> AArgs, std::ostream& AOut, std
     }
     if (Command == "decode-report") {
         return DecodeReport(Rest, AOut, AErr);
+    }
+    if (Command == "factory") {
+        return WriteFactory(Rest, AOut, AErr);
+    }
+    if (Command == "macro") {
+        return DescribeMacroFile(Rest, AOut, AErr);
     }
     if (Command == "key") {
         return LookUpKey(Rest, AOut, AErr);

@@ -1,7 +1,9 @@
 #include "app/ConfigAppInterface.h"
 #include "platform/win32/WideText.h"
+#include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32IniFile.h"
+#include "platform/win32/Win32Locale.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Shell.h"
 #include "profile/DM.h"
@@ -43,7 +45,7 @@ protected:
     }
 
     std::unique_ptr<TDM> Start() {
-        auto DM = std::make_unique<TDM>(FRegistry, FFiles, FShell, FIni);
+        auto DM = std::make_unique<TDM>(FRegistry, FFiles, FShell, FIni, FLocale, FClock);
         DM->DataModuleCreate();
         return DM;
     }
@@ -52,6 +54,8 @@ protected:
     TWin32FileSystem FFiles;
     TWin32Shell FShell;
     TWin32IniFile FIni;
+    TWin32Locale FLocale;
+    TWin32Clock FClock;
 };
 
 TEST_F(Win32ProfileStoreTest, AFirstRunStoresTheSharedRecordsAndASecondRunLoadsThem) {
