@@ -1,0 +1,218 @@
+#include "platform/win32/Win32HidDevice.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace vanto::win32 {
+
+using platform::THidReadResult;
+using platform::THidReadStatus;
+
+namespace {
+
+// A call that failed without setting an error must not read as success, which 0 would mean.
+std::uint32_t ErrorOfFailedCall() {
+    const DWORD Error = GetLastError();
+    return Error != ERROR_SUCCESS ? Error : platform::HID_ERROR_GEN_FAILURE;
+}
+
+// An event owned for the length of one call.
+class TScopedEvent {
+public:
+    TScopedEvent() : FEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+    TScopedEvent(const TScopedEvent&) = delete;
+    TScopedEvent& operator=(const TScopedEvent&) = delete;
+    ~TScopedEvent() {
+        if (FEvent != nullptr) {
+            CloseHandle(FEvent);
+        }
+    }
+
+    HANDLE Get() const { return FEvent; }
+
+private:
+    HANDLE FEvent;
+};
+
+} // namespace
+
+TWin32HidStopSignal::TWin32HidStopSignal() : FEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+
+TWin32HidStopSignal::~TWin32HidStopSignal() {
+    if (FEvent != nullptr) {
+        CloseHandle(FEvent);
+    }
+}
+
+void TWin32HidStopSignal::Set() {
+    if (FEvent != nullptr) {
+        SetEvent(FEvent);
+    }
+}
+
+void TWin32HidStopSignal::Reset() {
+    if (FEvent != nullptr) {
+        ResetEvent(FEvent);
+    }
+}
+
+bool TWin32HidStopSignal::IsSet() {
+    return FEvent != nullptr && WaitForSingleObject(FEvent, 0) == WAIT_OBJECT_0;
+}
+
+TWin32HidDevice::TWin32HidDevice(std::shared_ptr<const THidLibrary> ALibrary, HANDLE AHandle,
+                                 HANDLE AReadEvent)
+    : FLibrary(std::move(ALibrary)), FHandle(AHandle), FReadEvent(AReadEvent) {
+    // Taken at once rather than on first use: the reader thread and the main thread may both ask
+    // for it, and a one-time fetch needs no lock.
+    if (!FLibrary->HidD_GetPreparsedData(FHandle, &FPreparsedData)) {
+        FPreparsedData = nullptr;
+    }
+}
+
+TWin32HidDevice::~TWin32HidDevice() {
+    if (FPreparsedData != nullptr) {
+        FLibrary->HidD_FreePreparsedData(FPreparsedData);
+    }
+    CloseHandle(FHandle);
+    if (FReadEvent != nullptr) {
+        CloseHandle(FReadEvent);
+    }
+}
+
+bool TWin32HidDevice::GetAttributes() {
+    HIDD_ATTRIBUTES Attributes{};
+    Attributes.Size = sizeof(Attributes);
+    return FLibrary->HidD_GetAttributes(FHandle, &Attributes) != FALSE;
+}
+
+std::optional<platform::THidCaps> TWin32HidDevice::GetCaps() {
+    HIDP_CAPS Caps{};
+    if (FPreparsedData == nullptr ||
+        FLibrary->HidP_GetCaps(FPreparsedData, &Caps) != HIDP_STATUS_SUCCESS) {
+        return std::nullopt;
+    }
+    return platform::THidCaps{Caps.Usage, Caps.UsagePage, Caps.InputReportByteLength,
+                              Caps.OutputReportByteLength, Caps.FeatureReportByteLength};
+}
+
+THidReadResult TWin32HidDevice::Read(std::uint8_t* ABuffer, std::uint32_t ALength,
+                                     platform::IHidStopSignal& AStop) {
+    const auto* Stop = dynamic_cast<const TWin32HidStopSignal*>(&AStop);
+    // Without an overlapped handle and a stop event the read could block for good.
+    if (!IsOverlapped() || Stop == nullptr || Stop->Event() == nullptr) {
+        return {THidReadStatus::StartFailed, 0, platform::HID_ERROR_INVALID_HANDLE};
+    }
+    OVERLAPPED Overlapped{};
+    Overlapped.hEvent = FReadEvent;
+    if (!ReadFile(FHandle, ABuffer, ALength, nullptr, &Overlapped)) {
+        const DWORD Error = GetLastError();
+        if (Error != ERROR_IO_PENDING) {
+            return {THidReadStatus::StartFailed, 0, Error};
+        }
+    }
+    // The stop signal comes first, so that it wins when a report arrives in the same moment.
+    const HANDLE Events[] = {Stop->Event(), FReadEvent};
+    const DWORD Woken = WaitForMultipleObjects(2, Events, FALSE, INFINITE);
+    if (Woken != WAIT_OBJECT_0 + 1) {
+        const std::uint32_t WaitError = Woken == WAIT_OBJECT_0 ? ERROR_SUCCESS : GetLastError();
+        return FinishStoppedRead(Overlapped, WaitError);
+    }
+    DWORD BytesRead = 0;
+    if (!GetOverlappedResult(FHandle, &Overlapped, &BytesRead, FALSE)) {
+        return {THidReadStatus::Failed, 0, ErrorOfFailedCall()};
+    }
+    return {THidReadStatus::Data, BytesRead, platform::HID_ERROR_NONE};
+}
+
+// The kernel may still write into the caller's buffer until the cancelled read has completed, so
+// this waits for that before the buffer is handed back.
+THidReadResult TWin32HidDevice::FinishStoppedRead(OVERLAPPED& AOverlapped, std::uint32_t AError) {
+    CancelIoEx(FHandle, &AOverlapped);
+    DWORD Ignored = 0;
+    GetOverlappedResult(FHandle, &AOverlapped, &Ignored, TRUE);
+    if (AError != ERROR_SUCCESS) {
+        return {THidReadStatus::Failed, 0, AError};
+    }
+    return {THidReadStatus::Stopped, 0, platform::HID_ERROR_NONE};
+}
+
+std::uint32_t TWin32HidDevice::SetFeature(const std::uint8_t* AReport, std::uint32_t ALength) {
+    SetLastError(ERROR_SUCCESS);
+    // The report is only read; the declaration merely lacks the const.
+    if (FLibrary->HidD_SetFeature(FHandle, const_cast<std::uint8_t*>(AReport), ALength)) {
+        return platform::HID_ERROR_NONE;
+    }
+    return ErrorOfFailedCall();
+}
+
+std::uint32_t TWin32HidDevice::GetFeature(std::uint8_t* AReport, std::uint32_t ALength) {
+    SetLastError(ERROR_SUCCESS);
+    if (FLibrary->HidD_GetFeature(FHandle, AReport, ALength)) {
+        return platform::HID_ERROR_NONE;
+    }
+    return ErrorOfFailedCall();
+}
+
+std::uint32_t TWin32HidDevice::Write(const std::uint8_t* AReport, std::uint32_t ALength) {
+    SetLastError(ERROR_SUCCESS);
+    if (IsOverlapped()) {
+        return WriteOverlapped(AReport, ALength);
+    }
+    DWORD Written = 0;
+    if (!WriteFile(FHandle, AReport, ALength, &Written, nullptr)) {
+        return ErrorOfFailedCall();
+    }
+    return platform::HID_ERROR_NONE;
+}
+
+// An overlapped handle needs an OVERLAPPED record even for a write the caller waits for. Its own
+// event keeps it apart from a read that the reader thread may have in flight on the same handle.
+std::uint32_t TWin32HidDevice::WriteOverlapped(const std::uint8_t* AReport, std::uint32_t ALength) {
+    const TScopedEvent Done;
+    if (Done.Get() == nullptr) {
+        return ErrorOfFailedCall();
+    }
+    OVERLAPPED Overlapped{};
+    Overlapped.hEvent = Done.Get();
+    if (!WriteFile(FHandle, AReport, ALength, nullptr, &Overlapped) &&
+        GetLastError() != ERROR_IO_PENDING) {
+        return ErrorOfFailedCall();
+    }
+    DWORD Written = 0;
+    if (!GetOverlappedResult(FHandle, &Overlapped, &Written, TRUE)) {
+        return ErrorOfFailedCall();
+    }
+    return platform::HID_ERROR_NONE;
+}
+
+std::uint32_t TWin32HidDevice::MaxUsageListLength() {
+    if (FPreparsedData == nullptr) {
+        return 0;
+    }
+    return FLibrary->HidP_MaxUsageListLength(HidP_Input, 0, FPreparsedData);
+}
+
+std::optional<std::vector<std::uint16_t>> TWin32HidDevice::UsagesOn(const std::uint8_t* AReport,
+                                                                    std::uint32_t ALength) {
+    if (FPreparsedData == nullptr) {
+        return std::nullopt;
+    }
+    // Room for at least one pair, so that the list handed over is never a null pointer.
+    ULONG Count = std::max<ULONG>(MaxUsageListLength(), 1);
+    std::vector<USAGE_AND_PAGE> Pairs(Count);
+    // The report is only read; the declaration merely lacks the const.
+    auto* Report = reinterpret_cast<PCHAR>(const_cast<std::uint8_t*>(AReport));
+    if (FLibrary->HidP_GetUsagesEx(HidP_Input, 0, Pairs.data(), &Count, FPreparsedData, Report,
+                                   ALength) != HIDP_STATUS_SUCCESS) {
+        return std::nullopt;
+    }
+    std::vector<std::uint16_t> Usages;
+    Usages.reserve(Count);
+    for (ULONG Index = 0; Index < Count && Index < Pairs.size(); ++Index) {
+        Usages.push_back(Pairs[Index].Usage);
+    }
+    return Usages;
+}
+
+} // namespace vanto::win32
