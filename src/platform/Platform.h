@@ -2,11 +2,15 @@
 
 #include "platform/Clock.h"
 #include "platform/DebugOutput.h"
+#include "platform/DeviceNotifications.h"
 #include "platform/FileSystem.h"
+#include "platform/Hid.h"
 #include "platform/IniFile.h"
 #include "platform/Locale.h"
 #include "platform/Registry.h"
+#include "platform/SceneWindow.h"
 #include "platform/Shell.h"
+#include "platform/TrayIcon.h"
 #include "platform/WindowSystem.h"
 
 namespace vanto::platform {
@@ -21,6 +25,10 @@ struct TPlatform {
     IShell& FShell;
     IIniFile& FIni;
     ILocale& FLocale;
+    IHid& FHid;
+    IDeviceNotifications& FDeviceNotifications;
+    ITrayIcon& FTray;
+    ISceneWindows& FScenes;
 };
 
 } // namespace vanto::platform

@@ -25,6 +25,8 @@ public:
     virtual TWindowHandle CreateHiddenWindow(const std::u16string& AClassName,
                                              const std::u16string& ATitle, TWindowProc AProc) = 0;
     virtual void DestroyHiddenWindow(TWindowHandle AWindow) = 0;
+    // Brings a top-level window to the foreground; false when the platform refused.
+    virtual bool BringToForeground(TWindowHandle AWindow) = 0;
     // The top-level window of that class, any title; 0 when there is none.
     virtual TWindowHandle FindTopWindow(const std::u16string& AClassName) = 0;
 

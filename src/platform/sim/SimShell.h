@@ -2,6 +2,8 @@
 
 #include "platform/Shell.h"
 
+#include <vector>
+
 namespace vanto::sim {
 
 class TSimShell : public platform::IShell {
@@ -13,6 +15,17 @@ public:
     std::optional<std::u16string> DocumentsFolder() override { return FDocumentsFolder; }
     std::u16string ExecutableFolder() override { return FExecutableFolder; }
 
+    // Records the start, which always succeeds.
+    bool OpenProgram(const std::u16string& AFile, const std::u16string& AWorkingFolder) override {
+        FStarted.push_back({AFile, AWorkingFolder});
+        return true;
+    }
+    struct TStart {
+        std::u16string FFile;
+        std::u16string FWorkingFolder;
+    };
+    const std::vector<TStart>& Started() const { return FStarted; }
+
     // No folder: the shell could not tell where the user's documents are.
     void SetDocumentsFolder(std::optional<std::u16string> AFolder) {
         FDocumentsFolder = std::move(AFolder);
@@ -22,6 +35,7 @@ public:
 private:
     std::optional<std::u16string> FDocumentsFolder;
     std::u16string FExecutableFolder;
+    std::vector<TStart> FStarted;
 };
 
 } // namespace vanto::sim

@@ -41,6 +41,20 @@ TWindowHandle TSimWindowSystem::FindTopWindow(const std::u16string& AClassName) 
     return 0;
 }
 
+bool TSimWindowSystem::BringToForeground(TWindowHandle AWindow) {
+    std::lock_guard Guard(FLock);
+    if (!FWindows.contains(AWindow)) {
+        return false;
+    }
+    FForeground = AWindow;
+    return true;
+}
+
+TWindowHandle TSimWindowSystem::Foreground() {
+    std::lock_guard Guard(FLock);
+    return FWindows.contains(FForeground) ? FForeground : 0;
+}
+
 bool TSimWindowSystem::IsWindow(TWindowHandle AWindow) {
     std::lock_guard Guard(FLock);
     return FWindows.contains(AWindow);

@@ -32,6 +32,8 @@ public:
                                                platform::TWindowProc AProc) override;
     void DestroyHiddenWindow(platform::TWindowHandle AWindow) override;
     platform::TWindowHandle FindTopWindow(const std::u16string& AClassName) override;
+    bool BringToForeground(platform::TWindowHandle AWindow) override;
+    platform::TWindowHandle Foreground();
     bool Post(platform::TWindowHandle AWindow, platform::TMessageId AMsg, platform::TWParam AWParam,
               platform::TLParam ALParam) override;
     platform::TMessageResult Send(platform::TWindowHandle AWindow, platform::TMessageId AMsg,
@@ -90,6 +92,7 @@ private:
     std::deque<std::shared_ptr<TCrossThreadSend>> FSent;
     std::map<TTimerKey, TTimer> FTimers;
     platform::TWindowHandle FNextHandle = 0x1000;
+    platform::TWindowHandle FForeground = 0;
     bool FQuitRequested = false;
     int FExitCode = 0;
 };

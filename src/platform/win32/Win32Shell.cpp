@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <vector>
@@ -40,6 +41,13 @@ std::u16string TWin32Shell::ExecutableFolder() {
         }
         Buffer.resize(Buffer.size() * 2);
     }
+}
+
+bool TWin32Shell::OpenProgram(const std::u16string& AFile, const std::u16string& AWorkingFolder) {
+    HINSTANCE Result =
+        ShellExecuteW(nullptr, L"open", AsWide(AFile), nullptr, AsWide(AWorkingFolder), SW_SHOW);
+    // ShellExecuteW reports success as a value above 32.
+    return reinterpret_cast<INT_PTR>(Result) > 32;
 }
 
 } // namespace vanto::win32

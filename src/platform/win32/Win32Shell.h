@@ -8,6 +8,7 @@ class TWin32Shell : public platform::IShell {
 public:
     std::optional<std::u16string> DocumentsFolder() override;
     std::u16string ExecutableFolder() override;
+    bool OpenProgram(const std::u16string& AFile, const std::u16string& AWorkingFolder) override;
 };
 
 } // namespace vanto::win32

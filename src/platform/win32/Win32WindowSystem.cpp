@@ -166,6 +166,10 @@ TWindowHandle TWin32WindowSystem::FindTopWindow(const std::u16string& AClassName
     return ToHandle(FindWindowW(AsWide(AClassName), nullptr));
 }
 
+bool TWin32WindowSystem::BringToForeground(TWindowHandle AWindow) {
+    return SetForegroundWindow(reinterpret_cast<HWND>(AWindow)) != FALSE;
+}
+
 bool TWin32WindowSystem::Post(TWindowHandle AWindow, TMessageId AMsg, TWParam AWParam,
                               TLParam ALParam) {
     // Posting to no window would make it a thread message that no window proc ever sees.

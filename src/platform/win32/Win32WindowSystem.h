@@ -30,6 +30,7 @@ public:
                                                platform::TWindowProc AProc) override;
     void DestroyHiddenWindow(platform::TWindowHandle AWindow) override;
     platform::TWindowHandle FindTopWindow(const std::u16string& AClassName) override;
+    bool BringToForeground(platform::TWindowHandle AWindow) override;
 
     bool Post(platform::TWindowHandle AWindow, platform::TMessageId AMsg, platform::TWParam AWParam,
               platform::TLParam ALParam) override;

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "platform/Types.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vanto::platform {
+
+// A small retained vector scene: what the About window and the recording overlay draw. The
+// platform renders it antialiased; coordinates are pixels of the window's client area.
+struct TSceneColor {
+    std::uint8_t R = 0;
+    std::uint8_t G = 0;
+    std::uint8_t B = 0;
+    std::uint8_t A = 255;
+    friend bool operator==(const TSceneColor&, const TSceneColor&) = default;
+};
+
+struct TSceneRect {
+    int X = 0;
+    int Y = 0;
+    int Width = 0;
+    int Height = 0;
+    friend bool operator==(const TSceneRect&, const TSceneRect&) = default;
+};
+
+enum class TSceneItemKind {
+    Rectangle,        // filled with FFill, corners rounded by FRadius, outlined by FStroke when
+                      // FStrokeWidth > 0
+    VerticalGradient, // filled from FFill at the top to FFill2 at the bottom, corners rounded by
+                      // FRadius
+    Ellipse,          // filled with FFill inside FBounds
+    Line, // from the top-left to the bottom-right corner of FBounds, FStroke, FStrokeWidth
+    Text, // FText in FBounds, FFontSizePt, FBold, FFill as colour, aligned by FAlign
+};
+
+enum class TTextAlign { Left, Center, Right };
+
+struct TSceneItem {
+    TSceneItemKind FKind = TSceneItemKind::Rectangle;
+    TSceneRect FBounds;
+    TSceneColor FFill;
+    TSceneColor FFill2;
+    TSceneColor FStroke;
+    float FStrokeWidth = 0;
+    float FRadius = 0;
+    std::u16string FText;
+    float FFontSizePt = 9;
+    bool FBold = false;
+    TTextAlign FAlign = TTextAlign::Left;
+    // A click inside FBounds posts the window's click message with this id as wParam; 0: none.
+    TWParam FCommandId = 0;
+};
+
+struct TScene {
+    int Width = 0;
+    int Height = 0;
+    std::vector<TSceneItem> Items;
+};
+
+// One borderless window that shows a scene.
+class ISceneWindow {
+public:
+    virtual ~ISceneWindow() = default;
+    // Shows (or redraws) the scene; the window takes the scene's size.
+    virtual void Show(const TScene& AScene) = 0;
+    virtual void Hide() = 0;
+    virtual bool IsVisible() = 0;
+    virtual void BringToFront() = 0;
+    virtual TWindowHandle Handle() = 0;
+};
+
+enum class TScenePlacement { CentredOnDesktop, TopRightOfWorkArea };
+
+class ISceneWindows {
+public:
+    virtual ~ISceneWindows() = default;
+    // Clicks on items with a command id are posted to AOwner as AClickMessage.
+    virtual std::unique_ptr<ISceneWindow> CreateSceneWindow(TWindowHandle AOwner,
+                                                            TMessageId AClickMessage,
+                                                            TScenePlacement APlacement,
+                                                            bool ATopMost) = 0;
+};
+
+} // namespace vanto::platform

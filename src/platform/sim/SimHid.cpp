@@ -1,0 +1,360 @@
+#include "platform/sim/SimHid.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <mutex>
+
+namespace vanto::sim {
+
+using platform::HID_ERROR_DEVICE_NOT_CONNECTED;
+using platform::HID_ERROR_GEN_FAILURE;
+using platform::HID_ERROR_INVALID_PARAMETER;
+using platform::THidCaps;
+using platform::THidReadResult;
+using platform::THidReadStatus;
+
+namespace {
+
+// The HID class driver keeps this many unread input reports per handle and drops the oldest.
+constexpr std::size_t INPUT_BUFFER_REPORTS = 32;
+
+struct TInterface {
+    TSimDeviceId FDevice = 0;
+    std::vector<std::u16string> FHardwareIds;
+    TSimHidCollection FCollection;
+    bool FConnected = true;
+};
+
+struct TReadQueue {
+    std::shared_ptr<TInterface> FInterface;
+    std::deque<std::vector<std::uint8_t>> FReports;
+    std::condition_variable FChanged;
+};
+
+} // namespace
+
+struct TSimHid::TCore {
+    std::mutex FLock;
+    std::vector<std::shared_ptr<TInterface>> FPresent; // in plug order
+    std::vector<TReadQueue*> FReadQueues;
+    std::vector<platform::TWindowHandle> FListeners;
+    std::condition_variable FWaitingChanged;
+    std::size_t FWaiting = 0;
+    std::uint64_t FWakeUps = 0;
+    TSimDeviceId FNextDevice = 1;
+    bool FEnumerationFails = false;
+
+    // Caller holds FLock.
+    void WakeReaders() {
+        for (TReadQueue* Queue : FReadQueues) {
+            Queue->FChanged.notify_all();
+        }
+    }
+};
+
+namespace {
+
+class TSimStopSignal : public platform::IHidStopSignal {
+public:
+    explicit TSimStopSignal(std::shared_ptr<TSimHid::TCore> ACore) : FCore(std::move(ACore)) {}
+
+    void Set() override {
+        std::lock_guard Guard(FCore->FLock);
+        FSet = true;
+        FCore->WakeReaders();
+    }
+    void Reset() override {
+        std::lock_guard Guard(FCore->FLock);
+        FSet = false;
+    }
+    bool IsSet() override {
+        std::lock_guard Guard(FCore->FLock);
+        return FSet;
+    }
+
+    // Guarded by the core's lock, so a read can test it while it holds that lock.
+    bool FSet = false;
+
+private:
+    std::shared_ptr<TSimHid::TCore> FCore;
+};
+
+class TSimHidHandle : public platform::IHidDevice {
+public:
+    TSimHidHandle(std::shared_ptr<TSimHid::TCore> ACore, std::shared_ptr<TInterface> AInterface,
+                  bool AForReading)
+        : FCore(std::move(ACore)), FInterface(std::move(AInterface)) {
+        if (AForReading) {
+            FQueue = std::make_unique<TReadQueue>();
+            FQueue->FInterface = FInterface;
+            std::lock_guard Guard(FCore->FLock);
+            FCore->FReadQueues.push_back(FQueue.get());
+        }
+    }
+    ~TSimHidHandle() override {
+        if (FQueue) {
+            std::lock_guard Guard(FCore->FLock);
+            std::erase(FCore->FReadQueues, FQueue.get());
+        }
+    }
+
+    bool GetAttributes() override {
+        std::lock_guard Guard(FCore->FLock);
+        return FInterface->FConnected;
+    }
+
+    std::optional<THidCaps> GetCaps() override {
+        std::lock_guard Guard(FCore->FLock);
+        if (!FInterface->FConnected) {
+            return std::nullopt;
+        }
+        return FInterface->FCollection.FCaps;
+    }
+
+    THidReadResult Read(std::uint8_t* ABuffer, std::uint32_t ALength,
+                        platform::IHidStopSignal& AStop) override {
+        auto* Stop = dynamic_cast<TSimStopSignal*>(&AStop);
+        std::unique_lock Guard(FCore->FLock);
+        if (!FQueue || !Stop || ABuffer == nullptr ||
+            ALength < FInterface->FCollection.FCaps.InputReportByteLength || ALength == 0) {
+            return {THidReadStatus::StartFailed, 0, HID_ERROR_INVALID_PARAMETER};
+        }
+        if (!FInterface->FConnected) {
+            return {THidReadStatus::StartFailed, 0, HID_ERROR_DEVICE_NOT_CONNECTED};
+        }
+        ++FCore->FWaiting;
+        FCore->FWaitingChanged.notify_all();
+        THidReadResult Result = WaitForReport(Guard, *Stop, ABuffer, ALength);
+        --FCore->FWaiting;
+        return Result;
+    }
+
+    std::uint32_t SetFeature(const std::uint8_t* AReport, std::uint32_t ALength) override {
+        ISimHidFunctions* Functions = nullptr;
+        std::uint32_t Error = Check(AReport, ALength, FeatureLength(), Functions);
+        return Error != 0 ? Error : Functions->OnSetFeature({AReport, ALength});
+    }
+
+    std::uint32_t GetFeature(std::uint8_t* AReport, std::uint32_t ALength) override {
+        ISimHidFunctions* Functions = nullptr;
+        std::uint32_t Error = Check(AReport, ALength, FeatureLength(), Functions);
+        return Error != 0 ? Error : Functions->OnGetFeature({AReport, ALength});
+    }
+
+    std::uint32_t Write(const std::uint8_t* AReport, std::uint32_t ALength) override {
+        ISimHidFunctions* Functions = nullptr;
+        std::uint32_t Length = FInterface->FCollection.FCaps.OutputReportByteLength;
+        std::uint32_t Error = Check(AReport, ALength, Length, Functions);
+        return Error != 0 ? Error : Functions->OnWrite({AReport, ALength});
+    }
+
+    std::uint32_t MaxUsageListLength() override { return FInterface->FCollection.FButtonUsages; }
+
+    std::optional<std::vector<std::uint16_t>> UsagesOn(const std::uint8_t* AReport,
+                                                       std::uint32_t ALength) override {
+        const TSimHidCollection& Collection = FInterface->FCollection;
+        if (AReport == nullptr || ALength < Collection.FCaps.InputReportByteLength) {
+            return std::nullopt;
+        }
+        std::vector<std::uint16_t> Usages;
+        for (std::uint32_t Bit = 0; Bit < Collection.FButtonUsages; ++Bit) {
+            std::uint32_t Byte = 1 + Bit / 8;
+            if (Byte < ALength && (AReport[Byte] >> (Bit % 8)) & 1) {
+                Usages.push_back(static_cast<std::uint16_t>(Bit + 1));
+            }
+        }
+        return Usages;
+    }
+
+private:
+    std::uint32_t FeatureLength() const {
+        return FInterface->FCollection.FCaps.FeatureReportByteLength;
+    }
+
+    // The checks the class driver makes before a request reaches the device.
+    std::uint32_t Check(const std::uint8_t* AReport, std::uint32_t ALength,
+                        std::uint32_t AReportLength, ISimHidFunctions*& AFunctions) {
+        std::lock_guard Guard(FCore->FLock);
+        if (!FInterface->FConnected) {
+            return HID_ERROR_DEVICE_NOT_CONNECTED;
+        }
+        if (AReport == nullptr || ALength == 0 || ALength > AReportLength) {
+            return HID_ERROR_INVALID_PARAMETER;
+        }
+        AFunctions = FInterface->FCollection.FFunctions;
+        return AFunctions == nullptr ? HID_ERROR_GEN_FAILURE : 0;
+    }
+
+    THidReadResult WaitForReport(std::unique_lock<std::mutex>& AGuard, TSimStopSignal& AStop,
+                                 std::uint8_t* ABuffer, std::uint32_t ALength) {
+        for (;;) {
+            if (AStop.FSet) {
+                return {THidReadStatus::Stopped, 0, platform::HID_ERROR_OPERATION_ABORTED};
+            }
+            if (!FInterface->FConnected) {
+                return {THidReadStatus::Failed, 0, HID_ERROR_DEVICE_NOT_CONNECTED};
+            }
+            if (!FQueue->FReports.empty()) {
+                const std::vector<std::uint8_t>& Report = FQueue->FReports.front();
+                auto Size =
+                    static_cast<std::uint32_t>(std::min<std::size_t>(Report.size(), ALength));
+                std::memcpy(ABuffer, Report.data(), Size);
+                FQueue->FReports.pop_front();
+                return {THidReadStatus::Data, Size, 0};
+            }
+            FQueue->FChanged.wait(AGuard);
+            ++FCore->FWakeUps;
+        }
+    }
+
+    std::shared_ptr<TSimHid::TCore> FCore;
+    std::shared_ptr<TInterface> FInterface;
+    std::unique_ptr<TReadQueue> FQueue;
+};
+
+} // namespace
+
+TSimHid::TSimHid(platform::IWindowSystem& AWindows)
+    : FWindows(AWindows), FCore(std::make_shared<TCore>()) {}
+
+TSimHid::~TSimHid() = default;
+
+TSimDeviceId TSimHid::Plug(std::vector<std::u16string> AHardwareIds,
+                           std::vector<TSimHidCollection> ACollections) {
+    TSimDeviceId Device = 0;
+    {
+        std::lock_guard Guard(FCore->FLock);
+        Device = FCore->FNextDevice++;
+        for (TSimHidCollection& Collection : ACollections) {
+            auto Interface = std::make_shared<TInterface>();
+            Interface->FDevice = Device;
+            Interface->FHardwareIds = AHardwareIds;
+            Interface->FCollection = std::move(Collection);
+            FCore->FPresent.push_back(std::move(Interface));
+        }
+    }
+    Broadcast(platform::DBT_DEVICEARRIVAL_EVENT, ACollections.size());
+    return Device;
+}
+
+void TSimHid::Unplug(TSimDeviceId ADevice) {
+    std::size_t Removed = 0;
+    {
+        std::lock_guard Guard(FCore->FLock);
+        for (const auto& Interface : FCore->FPresent) {
+            if (Interface->FDevice == ADevice) {
+                Interface->FConnected = false;
+                ++Removed;
+            }
+        }
+        std::erase_if(FCore->FPresent, [](const auto& I) { return !I->FConnected; });
+        FCore->WakeReaders();
+    }
+    Broadcast(platform::DBT_DEVICEREMOVECOMPLETE_EVENT, Removed);
+}
+
+// One notification per interface, as Windows sends one per device interface of the class.
+void TSimHid::Broadcast(platform::TWParam AEvent, std::size_t AInterfaces) {
+    std::vector<platform::TWindowHandle> Listeners;
+    {
+        std::lock_guard Guard(FCore->FLock);
+        Listeners = FCore->FListeners;
+    }
+    for (std::size_t I = 0; I < AInterfaces; ++I) {
+        for (platform::TWindowHandle Window : Listeners) {
+            platform::TDeviceBroadcastHeader Header{sizeof(platform::TDeviceBroadcastHeader),
+                                                    platform::DBT_DEVTYP_DEVICEINTERFACE_TYPE, 0};
+            FWindows.Send(Window, platform::WM_DEVICECHANGE_MESSAGE, AEvent,
+                          reinterpret_cast<platform::TLParam>(&Header));
+        }
+    }
+}
+
+std::size_t TSimHid::SendInputReport(const std::u16string& APath,
+                                     std::span<const std::uint8_t> AReport) {
+    std::lock_guard Guard(FCore->FLock);
+    std::size_t Receivers = 0;
+    for (TReadQueue* Queue : FCore->FReadQueues) {
+        if (Queue->FInterface->FConnected && Queue->FInterface->FCollection.FPath == APath) {
+            if (Queue->FReports.size() == INPUT_BUFFER_REPORTS) {
+                Queue->FReports.pop_front();
+            }
+            Queue->FReports.emplace_back(AReport.begin(), AReport.end());
+            Queue->FChanged.notify_all();
+            ++Receivers;
+        }
+    }
+    return Receivers;
+}
+
+void TSimHid::SetEnumerationFails(bool AFails) {
+    std::lock_guard Guard(FCore->FLock);
+    FCore->FEnumerationFails = AFails;
+}
+
+std::size_t TSimHid::OpenReadHandles(const std::u16string& APath) {
+    std::lock_guard Guard(FCore->FLock);
+    return std::count_if(
+        FCore->FReadQueues.begin(), FCore->FReadQueues.end(),
+        [&APath](TReadQueue* Q) { return Q->FInterface->FCollection.FPath == APath; });
+}
+
+std::size_t TSimHid::ReadsWaiting() {
+    std::lock_guard Guard(FCore->FLock);
+    return FCore->FWaiting;
+}
+
+void TSimHid::WaitForReadsWaiting(std::size_t AAtLeast) {
+    std::unique_lock Guard(FCore->FLock);
+    FCore->FWaitingChanged.wait(Guard, [&] { return FCore->FWaiting >= AAtLeast; });
+}
+
+std::uint64_t TSimHid::ReadWakeUps() {
+    std::lock_guard Guard(FCore->FLock);
+    return FCore->FWakeUps;
+}
+
+std::optional<std::vector<platform::THidInterfaceInfo>> TSimHid::PresentInterfaces() {
+    std::lock_guard Guard(FCore->FLock);
+    if (FCore->FEnumerationFails) {
+        return std::nullopt;
+    }
+    std::vector<platform::THidInterfaceInfo> Result;
+    for (const auto& Interface : FCore->FPresent) {
+        Result.push_back({Interface->FCollection.FPath, Interface->FHardwareIds});
+    }
+    return Result;
+}
+
+std::unique_ptr<platform::IHidDevice> TSimHid::Open(const std::u16string& APath, bool AForReading) {
+    std::shared_ptr<TInterface> Found;
+    {
+        std::lock_guard Guard(FCore->FLock);
+        for (const auto& Interface : FCore->FPresent) {
+            if (Interface->FCollection.FPath == APath && Interface->FCollection.FOpens) {
+                Found = Interface;
+            }
+        }
+    }
+    if (!Found) {
+        return nullptr;
+    }
+    return std::make_unique<TSimHidHandle>(FCore, std::move(Found), AForReading);
+}
+
+std::unique_ptr<platform::IHidStopSignal> TSimHid::CreateStopSignal() {
+    return std::make_unique<TSimStopSignal>(FCore);
+}
+
+bool TSimHid::RegisterForHidInterfaces(platform::TWindowHandle AWindow) {
+    if (AWindow == 0) {
+        return false;
+    }
+    std::lock_guard Guard(FCore->FLock);
+    FCore->FListeners.push_back(AWindow);
+    return true;
+}
+
+} // namespace vanto::sim

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "platform/SceneWindow.h"
+#include "platform/WindowSystem.h"
+
+#include <vector>
+
+namespace vanto::sim {
+
+// Scene windows of the simulation: they keep the last scene shown, so tests can read what a
+// user would see and click its items.
+class TSimSceneWindow final : public platform::ISceneWindow {
+public:
+    TSimSceneWindow(platform::IWindowSystem& AWindows, platform::TWindowHandle AOwner,
+                    platform::TMessageId AClickMessage, bool ATopMost,
+                    std::vector<TSimSceneWindow*>& ARegistry);
+    ~TSimSceneWindow() override;
+
+    void Show(const platform::TScene& AScene) override;
+    void Hide() override { FVisible = false; }
+    bool IsVisible() override { return FVisible; }
+    void BringToFront() override { FWindows.BringToForeground(FHandle); }
+    platform::TWindowHandle Handle() override { return FHandle; }
+
+    const platform::TScene& Scene() const { return FScene; }
+    bool TopMost() const { return FTopMost; }
+    int ShowCount() const { return FShowCount; }
+    // A click at a point of the client area, as a user would make it.
+    bool ClickAt(int AX, int AY);
+
+private:
+    platform::IWindowSystem& FWindows;
+    std::vector<TSimSceneWindow*>& FRegistry;
+    platform::TWindowHandle FOwner;
+    platform::TMessageId FClickMessage;
+    platform::TWindowHandle FHandle;
+    bool FTopMost;
+    bool FVisible = false;
+    int FShowCount = 0;
+    platform::TScene FScene;
+};
+
+class TSimSceneWindows final : public platform::ISceneWindows {
+public:
+    explicit TSimSceneWindows(platform::IWindowSystem& AWindows) : FWindows(AWindows) {}
+    std::unique_ptr<platform::ISceneWindow> CreateSceneWindow(platform::TWindowHandle AOwner,
+                                                              platform::TMessageId AClickMessage,
+                                                              platform::TScenePlacement APlacement,
+                                                              bool ATopMost) override;
+    // The windows that exist now, in the order they were made.
+    const std::vector<TSimSceneWindow*>& Windows() const { return FCreated; }
+
+private:
+    platform::IWindowSystem& FWindows;
+    std::vector<TSimSceneWindow*> FCreated;
+};
+
+} // namespace vanto::sim
