@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <deque>
+#include <map>
 #include <mutex>
 
 namespace vanto::sim {
@@ -44,6 +45,7 @@ struct TSimHid::TCore {
     std::size_t FWaiting = 0;
     std::uint64_t FWakeUps = 0;
     TSimDeviceId FNextDevice = 1;
+    std::map<std::u16string, std::size_t> FReadOpens;
     bool FEnumerationFails = false;
 
     // Caller holds FLock.
@@ -311,6 +313,24 @@ void TSimHid::WaitForReadsWaiting(std::size_t AAtLeast) {
     FCore->FWaitingChanged.wait(Guard, [&] { return FCore->FWaiting >= AAtLeast; });
 }
 
+std::size_t TSimHid::ReadOpens(const std::u16string& APath) {
+    std::lock_guard Guard(FCore->FLock);
+    auto Found = FCore->FReadOpens.find(APath);
+    return Found == FCore->FReadOpens.end() ? 0 : Found->second;
+}
+
+bool TSimHid::AllReportsTaken() {
+    std::lock_guard Guard(FCore->FLock);
+    std::size_t Connected = 0;
+    for (TReadQueue* Queue : FCore->FReadQueues) {
+        if (!Queue->FReports.empty()) {
+            return false;
+        }
+        Connected += Queue->FInterface->FConnected ? 1 : 0;
+    }
+    return FCore->FWaiting >= Connected;
+}
+
 std::uint64_t TSimHid::ReadWakeUps() {
     std::lock_guard Guard(FCore->FLock);
     return FCore->FWakeUps;
@@ -340,6 +360,10 @@ std::unique_ptr<platform::IHidDevice> TSimHid::Open(const std::u16string& APath,
     }
     if (!Found) {
         return nullptr;
+    }
+    if (AForReading) {
+        std::lock_guard Guard(FCore->FLock);
+        ++FCore->FReadOpens[APath];
     }
     return std::make_unique<TSimHidHandle>(FCore, std::move(Found), AForReading);
 }

@@ -63,6 +63,11 @@ public:
     // Blocks until at least that many reads wait for a report.
     void WaitForReadsWaiting(std::size_t AAtLeast);
     std::uint64_t ReadWakeUps();
+    // True when no input report waits in any queue and every handle of a present device has a
+    // read waiting: the readers have nothing left to do.
+    bool AllReportsTaken();
+    // How often a handle for reading was opened on that path: each open of the mouse counts.
+    std::size_t ReadOpens(const std::u16string& APath);
 
     std::optional<std::vector<platform::THidInterfaceInfo>> PresentInterfaces() override;
     std::unique_ptr<platform::IHidDevice> Open(const std::u16string& APath,

@@ -1,0 +1,247 @@
+#include "app/VantoMonExMain.h"
+
+#include "app/AboutScene.h"
+#include "app/ConfigAppInterface.h"
+#include "i18n/Translate.h"
+#include "platform/Utf16.h"
+
+namespace vanto {
+
+using platform::TLParam;
+using platform::TMessageId;
+using platform::TMessageResult;
+using platform::TWParam;
+
+namespace {
+
+constexpr char16_t TRAY_HINT[] = u"Gaming Mouse Driver";
+constexpr char16_t APPLICATION_TITLE[] = u"Gaming Mouse Monitor";
+constexpr const char16_t* MENU_CAPTIONS[] = {u"Config", u"About", u"Exit"};
+constexpr TWParam MENU_COMMANDS[] = {CONFIG_COMMAND, ABOUT_COMMAND, EXIT_COMMAND};
+
+} // namespace
+
+TVantoMonExMain::TVantoMonExMain(const platform::TPlatform& APlatform, TDM& ADM)
+    : uiHIDData1(APlatform.FHid, APlatform.FWindows, APlatform.FIni, APlatform.FShell,
+                 APlatform.FDebug),
+      uiHIDEvent1(APlatform.FWindows, APlatform.FDeviceNotifications, APlatform.FDebug),
+      FDispatcher(APlatform.FWindows, APlatform.FRegistry, APlatform.FDebug,
+                  ADM.FCurrentProfileInfo, FFlags),
+      FPlatform(APlatform), FDM(ADM) {
+    FHandle = FPlatform.FWindows.CreateHiddenWindow(
+        MONITOR_WINDOW_CLASS, MONITOR_WINDOW_TITLE,
+        [this](TMessageId AMsg, TWParam AWParam, TLParam ALParam) {
+            return WindowProc(AMsg, AWParam, ALParam);
+        });
+    FDispatcher.SetMainWindow(FHandle);
+    uiHIDData1.OnData = [this](const std::u16string& ADeviceID, const std::u16string& ADevicePath,
+                               std::uint8_t ReportID, const std::uint8_t* Data,
+                               std::uint16_t Size) {
+        FDispatcher.uiHIDData1Data(ADeviceID, ADevicePath, ReportID, Data, Size);
+    };
+    uiHIDEvent1.OnDeviceArrival = [this](TuiHIDEvent&) { uiHIDEvent1DeviceArrival(); };
+    FAboutWindow = FPlatform.FScenes.CreateSceneWindow(
+        FHandle, platform::WM_COMMAND_MESSAGE, platform::TScenePlacement::CentredOnDesktop, false);
+    InitMonitor();
+    AddTrayIcon();
+}
+
+TVantoMonExMain::~TVantoMonExMain() {
+    StopDevice();
+    FPlatform.FTray.Remove();
+    FAboutWindow.reset();
+    FPlatform.FWindows.StopTimer(FHandle, DEVICE_ARRIVAL_TIMER_ID);
+    FPlatform.FWindows.DestroyHiddenWindow(FHandle);
+}
+
+void TVantoMonExMain::InitMonitor() {
+    FFlags.MacroPlaying = false;
+    ApplyLanguage();
+    FFlags.MacroRecording = false;
+    if (OnInitAudioEndpoint) {
+        OnInitAudioEndpoint();
+    }
+}
+
+void TVantoMonExMain::AddTrayIcon() {
+    FPlatform.FTray.Add(FHandle, WM_TRAY_ICON, FTrayHint);
+}
+
+TMessageResult TVantoMonExMain::WindowProc(TMessageId AMsg, TWParam AWParam, TLParam ALParam) {
+    switch (AMsg) {
+    case WM_BUTTON_EVENT:
+        FDispatcher.WMButtonEvent(AWParam, ALParam);
+        return 0;
+    case WM_CFG_PROFILE_CHANGED:
+        WMCfgProfileChanged(ALParam);
+        return 0;
+    case WM_CFG_SETTINGS_CHANGED:
+        WMCfgSettingsChanged();
+        return 0;
+    case WM_TRAY_ICON:
+        HandleTrayIcon(ALParam);
+        return 0;
+    case platform::WM_COMMAND_MESSAGE:
+        return HandleCommand(AWParam) ? 0 : 1;
+    case platform::WM_TIMER_MESSAGE:
+        if (AWParam == DEVICE_ARRIVAL_TIMER_ID) {
+            TimerDeviceArrialTimer();
+        }
+        return 0;
+    case platform::WM_POWERBROADCAST_MESSAGE:
+        // After sleep the mouse's handles are stale: open it again as after an arrival.
+        if (AWParam == platform::PBT_APMRESUMEAUTOMATIC_EVENT) {
+            uiHIDEvent1DeviceArrival();
+        }
+        return 1;
+    default:
+        // Explorer restarted: its new taskbar has forgotten the icon.
+        if (AMsg != 0 && AMsg == FPlatform.FTray.TaskbarCreatedMessage()) {
+            AddTrayIcon();
+        }
+        return 0;
+    }
+}
+
+bool TVantoMonExMain::HandleCommand(TWParam ACommand) {
+    switch (ACommand) {
+    case CONFIG_COMMAND:
+        Config1Click();
+        return true;
+    case ABOUT_COMMAND:
+        About1Click();
+        return true;
+    case EXIT_COMMAND:
+        Exit1Click();
+        return true;
+    case ABOUT_OK_COMMAND:
+        BtnOKClick();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TVantoMonExMain::HandleTrayIcon(TLParam AMouseMessage) {
+    if (AMouseMessage == platform::TRAY_LEFT_BUTTON_UP) {
+        TrayIconDblClick();
+    } else if (AMouseMessage == platform::TRAY_RIGHT_BUTTON_UP) {
+        std::vector<platform::TMenuItem> Items;
+        for (std::size_t I = 0; I < FMenuCaptions.size(); ++I) {
+            Items.push_back({MENU_COMMANDS[I], FMenuCaptions[I]});
+        }
+        FPlatform.FTray.ShowMenu(Items);
+    }
+}
+
+void TVantoMonExMain::TrayIconDblClick() {
+    ShowConfigApp();
+}
+
+void TVantoMonExMain::Config1Click() {
+    ShowConfigApp();
+}
+
+void TVantoMonExMain::About1Click() {
+    const TAboutTexts Source = AboutSourceTexts();
+    FAboutWindow->Show(BuildAboutScene(
+        TAboutTexts{Translate(Source.FHeading), Translate(Source.FHardwareLine),
+                    Translate(Source.FSoftwareLine), Translate(Source.FOkCaption)}));
+    ProcessMessagesAndSleep50ms();
+    FAboutWindow->BringToFront();
+}
+
+void TVantoMonExMain::BtnOKClick() {
+    FAboutWindow->Hide();
+}
+
+bool TVantoMonExMain::AboutVisible() const {
+    return FAboutWindow->IsVisible();
+}
+
+void TVantoMonExMain::Exit1Click() {
+    platform::TWindowHandle ConfigApp = FPlatform.FWindows.FindTopWindow(CONFIG_APP_WINDOW_CLASS);
+    if (ConfigApp != 0) {
+        FPlatform.FWindows.Post(ConfigApp, WM_MONITOR_EXIT, 0, 0);
+    }
+    FPlatform.FWindows.Quit(0);
+}
+
+void TVantoMonExMain::uiHIDEvent1DeviceArrival() {
+    // Restarting the timer makes a burst of arrivals lead to one reopen after the last.
+    FPlatform.FWindows.StopTimer(FHandle, DEVICE_ARRIVAL_TIMER_ID);
+    FPlatform.FWindows.StartTimer(FHandle, DEVICE_ARRIVAL_TIMER_ID, DEVICE_ARRIVAL_DELAY_MS);
+}
+
+void TVantoMonExMain::TimerDeviceArrialTimer() {
+    FPlatform.FWindows.StopTimer(FHandle, DEVICE_ARRIVAL_TIMER_ID);
+    ReopenDevice();
+}
+
+void TVantoMonExMain::ReopenDevice() {
+    uiHIDData1.HidStopRead();
+    ProcessMessagesAndSleep50ms();
+    uiHIDData1.HidFindAndReadDevice(FDM.FHidSelector.AsInteger(), u"*");
+}
+
+void TVantoMonExMain::StopDevice() {
+    uiHIDData1.HidStopRead();
+}
+
+void TVantoMonExMain::ProcessMessagesAndSleep50ms() {
+    FPlatform.FWindows.ProcessPendingMessages();
+    FPlatform.FClock.SleepMs(50);
+}
+
+void TVantoMonExMain::ShowConfigApp() {
+    platform::TWindowHandle ConfigApp = FPlatform.FWindows.FindTopWindow(CONFIG_APP_WINDOW_CLASS);
+    if (ConfigApp != 0) {
+        FPlatform.FWindows.BringToForeground(ConfigApp);
+        return;
+    }
+    // By its full path in the monitor's own folder: a bare name would be looked up along the
+    // search path, where anyone could have put a program of that name.
+    const std::u16string Folder = FPlatform.FShell.ExecutableFolder();
+    FPlatform.FShell.OpenProgram(Folder + u"\\" + CONFIG_APP_FILE_NAME, Folder);
+}
+
+void TVantoMonExMain::ApplyLanguage() {
+    if (OnSelectLanguage) {
+        OnSelectLanguage(FDM.FAllProfileSettingInfo.CurrentLanguage);
+    }
+    FTrayHint = Translate(TRAY_HINT);
+    FApplicationTitle = Translate(APPLICATION_TITLE);
+    for (std::size_t I = 0; I < FMenuCaptions.size(); ++I) {
+        FMenuCaptions[I] = Translate(MENU_CAPTIONS[I]);
+    }
+    FPlatform.FTray.SetHint(FTrayHint);
+}
+
+void TVantoMonExMain::WMCfgProfileChanged(TLParam ALParam) {
+    try {
+        // The group decides which profile is current, so it is loaded first.
+        FDM.LoadProfileGroupSettingInfoFromRegistry();
+        FDM.LoadAllProfileInfoFromRegistry();
+        FDM.LoadCurrentProfileInfoFromRegistry();
+    } catch (const EProfileError& Error) {
+        ReportStorageError(Error);
+    }
+    SetProfileID(FPlatform.FRegistry, static_cast<int>(ALParam));
+}
+
+void TVantoMonExMain::WMCfgSettingsChanged() {
+    try {
+        FDM.LoadAllProfileInfoFromRegistry();
+    } catch (const EProfileError& Error) {
+        ReportStorageError(Error);
+    }
+    ApplyLanguage();
+}
+
+// The other program may have stored something the monitor cannot read (a value of the wrong
+// type, a refused write): the monitor keeps what it had and goes on running.
+void TVantoMonExMain::ReportStorageError(const EProfileError& AError) {
+    FPlatform.FDebug.Write(AsciiToUtf16(AError.what()));
+}
+
+} // namespace vanto

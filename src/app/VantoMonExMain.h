@@ -1,0 +1,94 @@
+#pragma once
+
+#include "app/ButtonDispatch.h"
+#include "app/MonitorFlags.h"
+#include "device/uiHIDData.h"
+#include "device/uiHIDEvent.h"
+#include "platform/Platform.h"
+#include "profile/DM.h"
+#include "profile/ProfileErrors.h"
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace vanto {
+
+// Command identifiers of the tray menu. A WM_COMMAND with one of them, sent to the monitor's
+// window, does what choosing the item does.
+inline constexpr platform::TWParam CONFIG_COMMAND = 1001;
+inline constexpr platform::TWParam ABOUT_COMMAND = 1002;
+inline constexpr platform::TWParam EXIT_COMMAND = 1003;
+// The tray icon reports clicks to the monitor's window with this message.
+inline constexpr platform::TMessageId WM_TRAY_ICON = platform::WM_USER_FIRST + 1;
+// The timer that opens the mouse once HID arrivals have settled.
+inline constexpr std::uintptr_t DEVICE_ARRIVAL_TIMER_ID = 1;
+inline constexpr std::uint32_t DEVICE_ARRIVAL_DELAY_MS = 1500;
+
+// The monitor's main form: a hidden window that the configuration application finds by its
+// class and title, the tray icon with its menu, the About window, and the owner of the device
+// link and of the button dispatch. Everything here runs on the main thread.
+class TVantoMonExMain {
+public:
+    // FormCreate: the window, the tray icon and the components; then InitMonitor.
+    TVantoMonExMain(const platform::TPlatform& APlatform, TDM& ADM);
+    // FormDestroy: StopDevice, then the tray icon and the window go.
+    ~TVantoMonExMain();
+    TVantoMonExMain(const TVantoMonExMain&) = delete;
+    TVantoMonExMain& operator=(const TVantoMonExMain&) = delete;
+
+    platform::TWindowHandle Handle() const { return FHandle; }
+
+    void TrayIconDblClick();
+    void Config1Click();
+    void About1Click();
+    void BtnOKClick();
+    void Exit1Click();
+    void uiHIDEvent1DeviceArrival();
+    void TimerDeviceArrialTimer();
+
+    void ApplyLanguage();
+    void ShowConfigApp();
+    void ReopenDevice();
+    void StopDevice();
+    void ProcessMessagesAndSleep50ms();
+
+    // Slots that later parts fill: the language selection of the translation component, the
+    // microphone, playback and recording actions, the audio endpoint. Unassigned ones are skipped.
+    std::function<void(std::uint8_t ALanguageIndex)> OnSelectLanguage;
+    std::function<void()> OnInitAudioEndpoint;
+
+    TMonitorFlags FFlags;
+    TuiHIDData uiHIDData1;
+    TuiHIDEvent uiHIDEvent1;
+    TButtonDispatcher FDispatcher;
+    TMACROKEYINFO FMacroInfo{};
+
+    // What ApplyLanguage set, in the current language.
+    const std::u16string& TrayHint() const { return FTrayHint; }
+    const std::u16string& ApplicationTitle() const { return FApplicationTitle; }
+    const std::array<std::u16string, 3>& MenuCaptions() const { return FMenuCaptions; }
+    bool AboutVisible() const;
+
+private:
+    platform::TMessageResult WindowProc(platform::TMessageId AMsg, platform::TWParam AWParam,
+                                        platform::TLParam ALParam);
+    bool HandleCommand(platform::TWParam ACommand);
+    void HandleTrayIcon(platform::TLParam AMouseMessage);
+    void WMCfgProfileChanged(platform::TLParam ALParam);
+    void WMCfgSettingsChanged();
+    void ReportStorageError(const EProfileError& AError);
+    void InitMonitor();
+    void AddTrayIcon();
+
+    const platform::TPlatform& FPlatform;
+    TDM& FDM;
+    platform::TWindowHandle FHandle = 0;
+    std::unique_ptr<platform::ISceneWindow> FAboutWindow;
+    std::u16string FTrayHint;
+    std::u16string FApplicationTitle;
+    std::array<std::u16string, 3> FMenuCaptions;
+};
+
+} // namespace vanto

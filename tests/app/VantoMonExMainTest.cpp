@@ -1,0 +1,231 @@
+#include "app/VantoMonExMain.h"
+
+#include "app/AboutScene.h"
+#include "app/ConfigAppInterface.h"
+#include "platform/sim/SimMouse.h"
+#include "platform/sim/SimPlatform.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <random>
+#include <vector>
+
+namespace vanto {
+namespace {
+
+using platform::TLParam;
+using platform::TMessageId;
+using platform::TWParam;
+using testing::ElementsAre;
+
+struct TMessage {
+    TMessageId FMsg;
+    TWParam FWParam;
+    TLParam FLParam;
+    friend bool operator==(const TMessage&, const TMessage&) = default;
+};
+
+class VantoMonExMainTest : public testing::Test {
+protected:
+    VantoMonExMainTest() {
+        FMouse.PlugInto(FSim.FHid);
+        FDM.DataModuleCreate();
+        FMain = std::make_unique<TVantoMonExMain>(FSim.Platform(), FDM);
+    }
+    ~VantoMonExMainTest() override {
+        FMain.reset();
+        std::error_code Error;
+        std::filesystem::remove_all(FRoot, Error);
+    }
+
+    // The configuration application: it records what it gets and answers as told.
+    void StartConfigApp() {
+        FConfigApp = FSim.FWindows.CreateHiddenWindow(
+            CONFIG_APP_WINDOW_CLASS, u"", [this](TMessageId AMsg, TWParam AW, TLParam AL) {
+                FConfigAppGot.push_back({AMsg, AW, AL});
+                if (FConfigAppAnswer) {
+                    FConfigAppAnswer(AMsg, AW);
+                }
+                return platform::TMessageResult{0};
+            });
+    }
+
+    std::size_t MouseOpens() { return FSim.FHid.ReadOpens(FMouse.VendorPath()); }
+
+    template <typename TRecord> void Store(const std::u16string& AName, const TRecord& ARecord) {
+        FSim.FRegistry.WriteBinaryValue(VANTO_REGISTRY_KEY, AName, &ARecord, sizeof(ARecord));
+    }
+
+    std::filesystem::path FRoot = std::filesystem::temp_directory_path() /
+                                  ("vanto-main-" + std::to_string(std::random_device{}()));
+    sim::TSimPlatform FSim{FRoot};
+    sim::TSimMouse FMouse;
+    TDM FDM{FSim.FRegistry, FSim.FFiles, FSim.FShell, FSim.FIni, FSim.FLocale, FSim.FClock};
+    std::unique_ptr<TVantoMonExMain> FMain;
+    platform::TWindowHandle FConfigApp = 0;
+    std::vector<TMessage> FConfigAppGot;
+    std::function<void(TMessageId, TWParam)> FConfigAppAnswer;
+};
+
+TEST_F(VantoMonExMainTest, TheConfigAppFindsTheMonitorByItsClass) {
+    EXPECT_EQ(FSim.FWindows.FindTopWindow(MONITOR_WINDOW_CLASS), FMain->Handle());
+    EXPECT_TRUE(FSim.FTray.Visible());
+    EXPECT_EQ(FSim.FTray.Hint(), u"Gaming Mouse Driver");
+}
+
+TEST_F(VantoMonExMainTest, TheMouseOpensThreeSecondsAfterStartUpAndItsPressesAreDispatched) {
+    FSim.FWindows.AdvanceTime(2999);
+    EXPECT_EQ(MouseOpens(), 0u);
+    FSim.FWindows.AdvanceTime(1);
+    EXPECT_GT(MouseOpens(), 0u);
+    EXPECT_EQ(FSim.FHid.OpenReadHandles(FMouse.VendorPath()), 1u);
+    EXPECT_EQ(FSim.FHid.OpenReadHandles(FMouse.SystemMousePath()), 0u);
+
+    // The factory profile has the record button at 7: its press reaches the dispatcher.
+    int Toggles = 0;
+    FMain->FDispatcher.OnToggleMacroRecording = [&](std::uint8_t AKey) { Toggles += AKey == 7; };
+    FMouse.PressButton(7);
+    FSim.Settle();
+    EXPECT_EQ(Toggles, 1);
+    EXPECT_THAT(FSim.FDebug.Lines(), testing::Contains(u"KeyIndex = 7 postmessage record!"));
+}
+
+TEST_F(VantoMonExMainTest, ABurstOfArrivalsGivesOneReopenAfterTheLast) {
+    FSim.FWindows.AdvanceTime(3000);
+    const std::size_t Opened = MouseOpens();
+    for (int I = 0; I < 5; ++I) {
+        sim::TSimMouse Other(sim::TSimMouseIdentity{
+            {u"HID\\VID_1234&PID_0001"}, u"other" + std::u16string(1, char16_t(u'0' + I))});
+        Other.PlugInto(FSim.FHid);
+        Other.Unplug();
+        FSim.FWindows.AdvanceTime(I < 4 ? 500 : 0);
+    }
+    FSim.FWindows.AdvanceTime(1499);
+    EXPECT_EQ(MouseOpens(), Opened);
+    FSim.FWindows.AdvanceTime(1);
+    EXPECT_GT(MouseOpens(), Opened);
+    const std::size_t Reopened = MouseOpens();
+    FSim.FWindows.AdvanceTime(10000);
+    EXPECT_EQ(MouseOpens(), Reopened);
+    EXPECT_EQ(FSim.FHid.OpenReadHandles(FMouse.VendorPath()), 1u);
+}
+
+TEST_F(VantoMonExMainTest, UnplugAndPlugOpenTheMouseAgain) {
+    FSim.FWindows.AdvanceTime(3000);
+    FMouse.Unplug();
+    FSim.Settle();
+    const std::size_t Opened = MouseOpens();
+    FMouse.PlugInto(FSim.FHid);
+    FSim.FWindows.AdvanceTime(1500);
+    EXPECT_GT(MouseOpens(), Opened);
+    EXPECT_EQ(FSim.FHid.OpenReadHandles(FMouse.VendorPath()), 1u);
+}
+
+TEST_F(VantoMonExMainTest, AProfileSwitchOnTheMouseIsStoredAndTheConfigAppsAnswerReloads) {
+    StartConfigApp();
+    // The configuration application carries out the switch, then tells the monitor.
+    FConfigAppAnswer = [this](TMessageId AMsg, TWParam AW) {
+        if (AMsg != WM_PROFILE_SWITCH) {
+            return;
+        }
+        auto Group = std::make_unique<TProfileSettingGroup>(FDM.FProfileSettingGroup);
+        Group->CurrentProfileGroup = static_cast<std::int32_t>(AW);
+        Group->ProfileIndexOfProfileGroup[1] = 3;
+        Store(u"VantoProfileSettingGroup.pfd", *Group);
+        auto Profile = std::make_unique<TMouseProfileInfo>();
+        Profile->ConfigInfo.ButtonFuncInfo[2].nFunctionType = FUNCTION_TYPE_MICROPHONE_MUTE;
+        Store(u"VantoProfile4.pfd", *Profile);
+        FSim.FWindows.Send(FMain->Handle(), WM_CFG_PROFILE_CHANGED, 0, static_cast<TLParam>(AW));
+    };
+    FSim.FWindows.AdvanceTime(3000);
+    FMouse.SwitchProfile(1);
+    FSim.Settle();
+
+    EXPECT_THAT(FConfigAppGot, ElementsAre(TMessage{WM_PROFILE_SWITCH, 1, 0}));
+    EXPECT_EQ(FDM.FProfileGroupIndex, 1);
+    EXPECT_EQ(FDM.FProfileIndex, 3);
+    auto ProfileID = FSim.FRegistry.ReadValue(VANTO_REGISTRY_KEY, PROFILE_ID_VALUE_NAME);
+    ASSERT_TRUE(ProfileID);
+    EXPECT_EQ(ProfileID->FData[0], 1);
+    // The next press is dispatched by the profile just loaded.
+    int Mutes = 0;
+    FMain->FDispatcher.OnMicrophoneMute = [&] { ++Mutes; };
+    FMouse.PressButton(2);
+    FSim.Settle();
+    EXPECT_EQ(Mutes, 1);
+}
+
+TEST_F(VantoMonExMainTest, SettingsChangedReappliesTheStoredLanguage) {
+    std::vector<std::uint8_t> Selected;
+    FMain->OnSelectLanguage = [&](std::uint8_t AIndex) { Selected.push_back(AIndex); };
+    auto All = std::make_unique<TALLGAMESINFO>(FDM.FAllProfileSettingInfo);
+    All->CurrentLanguage = 2;
+    Store(u"VantoProfile.pfd", *All);
+    FSim.FWindows.Send(FMain->Handle(), WM_CFG_SETTINGS_CHANGED, 0, 0);
+    EXPECT_THAT(Selected, ElementsAre(2));
+    EXPECT_EQ(FDM.FAllProfileSettingInfo.CurrentLanguage, 2);
+}
+
+TEST_F(VantoMonExMainTest, AWrongTypedStoredValueDoesNotStopTheMonitor) {
+    FSim.FRegistry.WriteRawValue(VANTO_REGISTRY_KEY, u"VantoProfile.pfd",
+                                 {platform::TRegValueType::String, {'x', 0}});
+    EXPECT_NO_THROW(FSim.FWindows.Send(FMain->Handle(), WM_CFG_SETTINGS_CHANGED, 0, 0));
+    EXPECT_NO_THROW(FSim.FWindows.Send(FMain->Handle(), WM_CFG_PROFILE_CHANGED, 0, 1));
+    EXPECT_EQ(FSim.FRegistry.ReadValue(VANTO_REGISTRY_KEY, PROFILE_ID_VALUE_NAME)->FData[0], 1);
+}
+
+TEST_F(VantoMonExMainTest, ExitTellsTheConfigAppAndEndsTheLoop) {
+    StartConfigApp();
+    EXPECT_TRUE(FSim.FTray.ChooseMenuItem(u"Exit"));
+    EXPECT_EQ(FSim.FWindows.RunMessageLoop(), 0);
+    EXPECT_THAT(FConfigAppGot, ElementsAre(TMessage{WM_MONITOR_EXIT, 0, 0}));
+}
+
+TEST_F(VantoMonExMainTest, ConfigBringsTheRunningAppForwardOrStartsItByItsFullPath) {
+    FSim.FTray.Click(platform::TRAY_LEFT_BUTTON_UP);
+    ASSERT_EQ(FSim.FShell.Started().size(), 1u);
+    EXPECT_EQ(FSim.FShell.Started()[0].FFile, u"C:\\Program Files\\Vanto\\VantoCfg.exe");
+    EXPECT_EQ(FSim.FShell.Started()[0].FWorkingFolder, u"C:\\Program Files\\Vanto");
+
+    StartConfigApp();
+    FSim.FWindows.Send(FMain->Handle(), platform::WM_COMMAND_MESSAGE, CONFIG_COMMAND, 0);
+    EXPECT_EQ(FSim.FShell.Started().size(), 1u);
+    EXPECT_EQ(FSim.FWindows.Foreground(), FConfigApp);
+}
+
+TEST_F(VantoMonExMainTest, AboutShowsTheWindowAndOkHidesIt) {
+    ASSERT_TRUE(FSim.FTray.ChooseMenuItem(u"About"));
+    FSim.FWindows.ProcessPendingMessages();
+    ASSERT_EQ(FSim.FScenes.Windows().size(), 1u);
+    sim::TSimSceneWindow& About = *FSim.FScenes.Windows()[0];
+    EXPECT_TRUE(About.IsVisible());
+    EXPECT_EQ(About.Scene().Width, 504);
+    EXPECT_EQ(About.Scene().Height, 335);
+    EXPECT_EQ(FSim.FWindows.Foreground(), About.Handle());
+
+    ASSERT_TRUE(About.ClickAt(ABOUT_OK_BUTTON.X + 40, ABOUT_OK_BUTTON.Y + 13));
+    FSim.FWindows.ProcessPendingMessages();
+    EXPECT_FALSE(FMain->AboutVisible());
+}
+
+TEST_F(VantoMonExMainTest, TheIconComesBackWhenTheTaskbarIsCreatedAgain) {
+    FSim.FWindows.Send(FMain->Handle(), sim::TSimTrayIcon::TASKBAR_CREATED, 0, 0);
+    EXPECT_EQ(FSim.FTray.AddCount(), 2);
+    EXPECT_TRUE(FSim.FTray.Visible());
+}
+
+TEST_F(VantoMonExMainTest, ResumingFromSleepOpensTheMouseAgain) {
+    FSim.FWindows.AdvanceTime(3000);
+    const std::size_t Opened = MouseOpens();
+    FSim.FWindows.Send(FMain->Handle(), platform::WM_POWERBROADCAST_MESSAGE,
+                       platform::PBT_APMRESUMEAUTOMATIC_EVENT, 0);
+    FSim.FWindows.AdvanceTime(1500);
+    EXPECT_GT(MouseOpens(), Opened);
+}
+
+} // namespace
+} // namespace vanto
