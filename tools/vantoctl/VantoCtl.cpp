@@ -2,6 +2,7 @@
 
 #include "FactoryCommand.h"
 #include "RecordJson.h"
+#include "UploadCommand.h"
 #include "app/ButtonReports.h"
 #include "keys/KeyLookupFormat.h"
 #include "macro/MacroDescription.h"
@@ -23,7 +24,8 @@ namespace {
 
 constexpr std::string_view USAGE =
     "usage: vantoctl layout | decode-report ID HEXBYTES... | dump FILE | key VK EXT | "
-    "macro FILE.macro | factory game|test|group|settings [-o FILE] [--lang ID] [--documents DIR]";
+    "macro FILE.macro | factory game|test|group|settings [-o FILE] [--lang ID] [--documents DIR] | "
+    "upload FILE.pfd --bank N [--decode]";
 
 int UsageError(std::ostream& AErr, std::string_view AProblem) {
     AErr << "vantoctl: " << AProblem << "\n" << USAGE << "\n";
@@ -242,6 +244,9 @@ int RunVantoCtl(std::span<const std::string_view> AArgs, std::ostream& AOut, std
     }
     if (Command == "decode-report") {
         return DecodeReport(Rest, AOut, AErr);
+    }
+    if (Command == "upload") {
+        return RunUploadCommand(Rest, AOut, AErr);
     }
     if (Command == "factory") {
         return WriteFactory(Rest, AOut, AErr);
