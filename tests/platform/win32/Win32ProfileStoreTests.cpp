@@ -58,7 +58,8 @@ protected:
     TWin32Clock FClock;
 };
 
-TEST_F(Win32ProfileStoreTest, AFirstRunStoresTheSharedRecordsAndASecondRunLoadsThem) {
+TEST_F(Win32ProfileStoreTest,
+       AFirstRunStoresTheSharedRecordsAndFiveProfilesAndASecondRunLoadsThem) {
     auto First = Start();
     EXPECT_EQ(First->FProfileGroupIndex, 0);
     EXPECT_EQ(First->FProfileIndex, 0);
@@ -72,6 +73,15 @@ TEST_F(Win32ProfileStoreTest, AFirstRunStoresTheSharedRecordsAndASecondRunLoadsT
     std::u16string Documents = *FShell.DocumentsFolder();
     EXPECT_EQ(First->GetProfileFolder(),
               Documents + (Documents.ends_with(u'\\') ? u"" : u"\\") + u"Vanto Gaming Mouse");
+
+    // The factory setting group keeps the five game profiles as files in the profile folder.
+    for (char16_t N = u'1'; N <= u'5'; ++N) {
+        auto Bytes =
+            FFiles.ReadWholeFile(First->GetProfileFolder() + u"\\VantoProfile" + N + u".pfd");
+        ASSERT_TRUE(Bytes) << static_cast<char>(N);
+        EXPECT_EQ(Bytes->size(), PROFILE_BLOCK_SIZE);
+    }
+    EXPECT_EQ(First->FCurrentProfileInfo.ConfigInfo.ButtonCount, 7);
 
     // What the configuration application stores is what the next start finds.
     First->FProfileSettingGroup.CurrentProfileGroup = 1;
