@@ -454,27 +454,13 @@ void TDM::RestoreProfileSettingGroupToDefault() {
     uiProfileSettingGroup.SaveStreamToRegistry();
 }
 
+// Unlike the factory profile, this reset tops out at 8000 with X and Y tied.
 void TDM::RestoreToDefaultCPISetting() {
-    TMOUSECONFIGINFO& Config = FCurrentProfileInfo.ConfigInfo;
-    for (std::size_t Level = 0; Level < 10; ++Level) {
-        Config.CPIState[Level] = TCPISTATE{};
-    }
-    constexpr std::uint16_t Levels[] = {1000, 2000, 4000, 8000};
-    for (std::size_t Level = 0; Level < std::size(Levels); ++Level) {
-        Config.CPIState[Level] = TCPISTATE{Levels[Level], Levels[Level], 1};
-        Config.UseDiffentXY[Level] = 0;
-    }
-    Config.CurrentCPIIndex = 1;
+    SetCpiLevels(FCurrentProfileInfo.ConfigInfo, 8000, 0);
 }
 
 void TDM::RestoreToDefaultLightAndReportAdvancedSetting() {
-    TMOUSECONFIGINFO& Config = FCurrentProfileInfo.ConfigInfo;
-    Config.ReportRate = 500;
-    Config.LEDConfig.BRIGHT_LEVEL = 1;
-    Config.LEDConfig.BREATH_SPEED = 1;
-    Config.LEDConfig.R = 0;
-    Config.LEDConfig.G = 0;
-    Config.LEDConfig.B = 255;
+    SetReportRateAndLight(FCurrentProfileInfo.ConfigInfo);
 }
 
 void TDM::InitTestDefaultValue() {

@@ -87,9 +87,15 @@ void SetFactoryPointerAndLight(TMOUSECONFIGINFO& AConfig) {
     AConfig.VWheelSpeed = 3;
     AConfig.DoubleClickSpeed = 550;
     AConfig.PointerSpeed = 10;
-    AConfig.ReportRate = 500;
     AConfig.CPILevel = 4;
     AConfig.PointerAcceleration = 0;
+    SetReportRateAndLight(AConfig);
+}
+
+} // namespace
+
+void SetReportRateAndLight(TMOUSECONFIGINFO& AConfig) {
+    AConfig.ReportRate = 500;
     AConfig.LEDConfig.BRIGHT_LEVEL = 1;
     AConfig.LEDConfig.BREATH_SPEED = 1;
     AConfig.LEDConfig.R = 0;
@@ -97,16 +103,23 @@ void SetFactoryPointerAndLight(TMOUSECONFIGINFO& AConfig) {
     AConfig.LEDConfig.B = 255;
 }
 
-void SetFactoryCpi(TMOUSECONFIGINFO& AConfig) {
+void SetCpiLevels(TMOUSECONFIGINFO& AConfig, std::uint16_t AFourthLevel,
+                  std::uint16_t AUseDifferentXY) {
     for (std::size_t Level = 0; Level < 10; ++Level) {
         AConfig.CPIState[Level] = TCPISTATE{};
     }
-    constexpr std::uint16_t Levels[] = {1000, 2000, 4000, 8200};
+    const std::uint16_t Levels[] = {1000, 2000, 4000, AFourthLevel};
     for (std::size_t Level = 0; Level < std::size(Levels); ++Level) {
         AConfig.CPIState[Level] = TCPISTATE{Levels[Level], Levels[Level], 1};
-        AConfig.UseDiffentXY[Level] = 1;
+        AConfig.UseDiffentXY[Level] = AUseDifferentXY;
     }
     AConfig.CurrentCPIIndex = 1;
+}
+
+namespace {
+
+void SetFactoryCpi(TMOUSECONFIGINFO& AConfig) {
+    SetCpiLevels(AConfig, 8200, 1);
 }
 
 void SetFactoryHeader(TMouseProfileInfo& AProfile, double ANow) {

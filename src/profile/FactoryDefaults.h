@@ -20,6 +20,12 @@ void RestoreGameProfileDefaults(TMouseProfileInfo& AProfile, double ANow,
                                 std::u16string_view AMacroName);
 void RestoreTestProfileDefaults(TMouseProfileInfo& AProfile, double ANow);
 
+// The four CPI levels 1000, 2000, 4000 and AFourthLevel, level 1 current, levels 4..9 cleared.
+void SetCpiLevels(TMOUSECONFIGINFO& AConfig, std::uint16_t AFourthLevel,
+                  std::uint16_t AUseDifferentXY);
+// Report rate 500 Hz and a blue light.
+void SetReportRateAndLight(TMOUSECONFIGINFO& AConfig);
+
 // The name of the factory macro: the translation when it fits the name field, else the text.
 std::u16string FactoryMacroName(std::u16string_view ATranslated);
 

@@ -1,7 +1,8 @@
 #pragma once
 
-// A description of every stored record shared with the configuration application, compiled from the record declarations
-// themselves (offsetof and sizeof), for tools such as "vantoctl layout" and for tests.
+// A description of every stored record shared with the configuration application, compiled from the
+// record declarations themselves (offsetof and sizeof), for tools such as "vantoctl layout" and for
+// tests.
 
 #include <cstddef>
 #include <span>

@@ -349,6 +349,16 @@ TEST_F(DMTest, CpiResetKeepsTheLastLevel) {
     EXPECT_EQ(Config.CPIState[9].Enabled, 0);
     EXPECT_EQ(Config.CPIState[10].X, 300);
     EXPECT_EQ(Config.CurrentCPIIndex, 1);
+    EXPECT_EQ(Config.UseDiffentXY[3], 0); // the factory profile has 1 here
+
+    DM->FCurrentProfileInfo.ConfigInfo.ReportRate = 125;
+    DM->FCurrentProfileInfo.ConfigInfo.LEDConfig.R = 200;
+    DM->FCurrentProfileInfo.ConfigInfo.DoubleClickSpeed = 77;
+    DM->RestoreToDefaultLightAndReportAdvancedSetting();
+    EXPECT_EQ(Config.ReportRate, 500);
+    EXPECT_EQ(Config.LEDConfig.R, 0);
+    EXPECT_EQ(Config.LEDConfig.B, 255);
+    EXPECT_EQ(Config.DoubleClickSpeed, 77);
 }
 
 TEST_F(DMTest, NoDocumentsFolderMeansNoProfileFolder) {
