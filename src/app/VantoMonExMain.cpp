@@ -42,6 +42,9 @@ TVantoMonExMain::TVantoMonExMain(const platform::TPlatform& APlatform, TDM& ADM)
     uiHIDEvent1.OnDeviceArrival = [this](TuiHIDEvent&) { uiHIDEvent1DeviceArrival(); };
     FAboutWindow = FPlatform.FScenes.CreateSceneWindow(
         FHandle, platform::WM_COMMAND_MESSAGE, platform::TScenePlacement::CentredOnDesktop, false);
+}
+
+void TVantoMonExMain::FormCreate() {
     InitMonitor();
     AddTrayIcon();
 }

@@ -31,8 +31,10 @@ inline constexpr std::uint32_t DEVICE_ARRIVAL_DELAY_MS = 1500;
 // link and of the button dispatch. Everything here runs on the main thread.
 class TVantoMonExMain {
 public:
-    // FormCreate: the window, the tray icon and the components; then InitMonitor.
+    // The window and the components. The owner then assigns the slots and calls FormCreate.
     TVantoMonExMain(const platform::TPlatform& APlatform, TDM& ADM);
+    // InitMonitor and the tray icon: the form is ready for the message loop afterwards.
+    void FormCreate();
     // FormDestroy: StopDevice, then the tray icon and the window go.
     ~TVantoMonExMain();
     TVantoMonExMain(const TVantoMonExMain&) = delete;

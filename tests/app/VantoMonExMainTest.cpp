@@ -35,6 +35,8 @@ protected:
         FMouse.PlugInto(FSim.FHid);
         FDM.DataModuleCreate();
         FMain = std::make_unique<TVantoMonExMain>(FSim.Platform(), FDM);
+        FMain->OnSelectLanguage = [this](std::uint8_t AIndex) { FSelected.push_back(AIndex); };
+        FMain->FormCreate();
     }
     ~VantoMonExMainTest() override {
         FMain.reset();
@@ -69,6 +71,7 @@ protected:
     platform::TWindowHandle FConfigApp = 0;
     std::vector<TMessage> FConfigAppGot;
     std::function<void(TMessageId, TWParam)> FConfigAppAnswer;
+    std::vector<std::uint8_t> FSelected;
 };
 
 TEST_F(VantoMonExMainTest, TheConfigAppFindsTheMonitorByItsClass) {
@@ -159,14 +162,13 @@ TEST_F(VantoMonExMainTest, AProfileSwitchOnTheMouseIsStoredAndTheConfigAppsAnswe
     EXPECT_EQ(Mutes, 1);
 }
 
-TEST_F(VantoMonExMainTest, SettingsChangedReappliesTheStoredLanguage) {
-    std::vector<std::uint8_t> Selected;
-    FMain->OnSelectLanguage = [&](std::uint8_t AIndex) { Selected.push_back(AIndex); };
+TEST_F(VantoMonExMainTest, StartUpAndSettingsChangedApplyTheStoredLanguage) {
+    EXPECT_THAT(FSelected, ElementsAre(0));
     auto All = std::make_unique<TALLGAMESINFO>(FDM.FAllProfileSettingInfo);
     All->CurrentLanguage = 2;
     Store(u"VantoProfile.pfd", *All);
     FSim.FWindows.Send(FMain->Handle(), WM_CFG_SETTINGS_CHANGED, 0, 0);
-    EXPECT_THAT(Selected, ElementsAre(2));
+    EXPECT_THAT(FSelected, ElementsAre(0, 2));
     EXPECT_EQ(FDM.FAllProfileSettingInfo.CurrentLanguage, 2);
 }
 

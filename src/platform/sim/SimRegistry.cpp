@@ -182,6 +182,19 @@ std::optional<TRegValue> TSimRegistry::ReadValue(const std::u16string& AKeyPath,
     return Value->second.FValue;
 }
 
+std::vector<std::pair<std::u16string, TRegValue>>
+TSimRegistry::Values(const std::u16string& AKeyPath) {
+    std::lock_guard Guard(FLock);
+    std::vector<std::pair<std::u16string, TRegValue>> Result;
+    auto Key = FKeys.find(Normalize(AKeyPath));
+    if (Key != FKeys.end()) {
+        for (const auto& [Normalized, Value] : Key->second.FValues) {
+            Result.emplace_back(Value.FName, Value.FValue);
+        }
+    }
+    return Result;
+}
+
 bool TSimRegistry::WriteRawValue(const std::u16string& AKeyPath, const std::u16string& AName,
                                  TRegValue AValue) {
     std::lock_guard Guard(FLock);

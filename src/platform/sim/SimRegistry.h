@@ -7,6 +7,8 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace vanto::sim {
 
@@ -37,6 +39,10 @@ public:
                        platform::TRegValue AValue);
     // Counts every value write, refused or not, so tests can tell that nothing was written.
     std::size_t WriteCount() const { return FWriteCount; }
+    // Every value of the key with its name as written, ordered by name without regard to case;
+    // empty for a missing key. For tools that show a person what is stored.
+    std::vector<std::pair<std::u16string, platform::TRegValue>>
+    Values(const std::u16string& AKeyPath);
 
 private:
     struct TValue {

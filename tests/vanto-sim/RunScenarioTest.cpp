@@ -1,0 +1,262 @@
+#include "SimRunner.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <sstream>
+
+namespace vanto::simrun {
+namespace {
+
+using testing::Contains;
+using testing::HasSubstr;
+using testing::IsEmpty;
+
+struct TTraceLine {
+    std::uint64_t FMs = 0;
+    std::string FText;
+};
+
+// A finished run, with its trace split into stamped lines. Lines are looked up by their start,
+// not compared whole: reader threads may put their lines a little earlier or later.
+struct TRun {
+    int FStatus = 0;
+    std::string FErr;
+    std::vector<TTraceLine> FLines;
+
+    std::vector<TTraceLine> Starting(std::string_view APrefix) const {
+        std::vector<TTraceLine> Found;
+        std::copy_if(FLines.begin(), FLines.end(), std::back_inserter(Found),
+                     [&](const TTraceLine& L) { return L.FText.starts_with(APrefix); });
+        return Found;
+    }
+    // Position of the first line at or after AFrom that starts with APrefix; -1 when none.
+    long IndexOf(std::string_view APrefix, long AFrom = 0) const {
+        for (long I = std::max(AFrom, 0L); I < static_cast<long>(FLines.size()); ++I) {
+            if (FLines[I].FText.starts_with(APrefix)) {
+                return I;
+            }
+        }
+        return -1;
+    }
+    std::vector<std::string> Texts() const {
+        std::vector<std::string> Texts;
+        for (const TTraceLine& Line : FLines) {
+            Texts.push_back(Line.FText);
+        }
+        return Texts;
+    }
+};
+
+TRun RunText(const std::string& AScenario, const TSimOptions& AOptions = {}) {
+    std::istringstream In(AScenario);
+    std::ostringstream Trace;
+    std::ostringstream Err;
+    TRun Result;
+    Result.FStatus = RunScenario(In, Trace, Err, AOptions);
+    Result.FErr = Err.str();
+    std::istringstream Lines(Trace.str());
+    for (std::string Line; std::getline(Lines, Line);) {
+        unsigned long long Ms = 0;
+        int Used = 0;
+        if (std::sscanf(Line.c_str(), "[%llu ms] %n", &Ms, &Used) == 1 && Used > 0) {
+            Result.FLines.push_back({Ms, Line.substr(static_cast<std::size_t>(Used))});
+        } else {
+            const std::size_t Text = Line.find_first_not_of(' ');
+            const std::uint64_t Last = Result.FLines.empty() ? 0 : Result.FLines.back().FMs;
+            Result.FLines.push_back({Last, Text == std::string::npos ? "" : Line.substr(Text)});
+        }
+    }
+    return Result;
+}
+
+constexpr char MOUSE_OPENED[] = "mouse opened: ";
+constexpr char PROFILE_FOLDER[] = "C:\\Users\\Ann\\Documents\\Vanto Gaming Mouse\\";
+
+TEST(RunScenarioTest, AFirstStartCreatesTheFactoryProfilesAndOpensTheMouseAboutThreeSecondsIn) {
+    const TRun Run1 = RunText("wait 2999\nwait 1\n");
+    ASSERT_EQ(Run1.FStatus, 0) << Run1.FErr;
+    for (int Profile = 1; Profile <= 5; ++Profile) {
+        EXPECT_THAT(Run1.Texts(),
+                    Contains(std::string("file write: ") + PROFILE_FOLDER + "VantoProfile" +
+                             std::to_string(Profile) + ".pfd (109816 bytes)"));
+    }
+    EXPECT_THAT(Run1.Texts(), Contains("tray: icon shown, hint \"Gaming Mouse Driver\""));
+    const auto Opened = Run1.Starting(MOUSE_OPENED);
+    ASSERT_EQ(Opened.size(), 1u);
+    EXPECT_THAT(Opened[0].FText, HasSubstr("col02")); // the vendor collection, not the pointer
+    EXPECT_GE(Opened[0].FMs, 3000u);
+    EXPECT_LE(Opened[0].FMs, 3100u);
+    EXPECT_GT(Run1.IndexOf(MOUSE_OPENED), Run1.IndexOf("> wait 1"));
+}
+
+TEST(RunScenarioTest, ABurstOfArrivalsGivesOneReopenFifteenHundredMsAfterTheLast) {
+    std::string Scenario = "wait 3000\n";
+    for (int I = 0; I < 5; ++I) {
+        Scenario += I == 0 ? "hid-arrival\n" : "wait 500\nhid-arrival\n";
+    }
+    Scenario += "wait 1499\nwait 1\nwait 5000\n";
+    const TRun Burst = RunText(Scenario);
+    ASSERT_EQ(Burst.FStatus, 0) << Burst.FErr;
+
+    const auto Arrivals = Burst.Starting("> hid-arrival");
+    ASSERT_EQ(Arrivals.size(), 5u);
+    EXPECT_EQ(Arrivals[4].FMs - Arrivals[0].FMs, 2000u);
+    const auto Opened = Burst.Starting(MOUSE_OPENED);
+    ASSERT_EQ(Opened.size(), 2u); // the first open at start-up, then exactly one reopen
+    EXPECT_GE(Opened[1].FMs, Arrivals[4].FMs + 1500);
+    EXPECT_LE(Opened[1].FMs, Arrivals[4].FMs + 1600);
+    const long LastMs = Burst.IndexOf("> wait 1", Burst.IndexOf("> wait 1499") + 1);
+    EXPECT_GT(Burst.IndexOf(MOUSE_OPENED, Burst.IndexOf(MOUSE_OPENED) + 1), LastMs);
+}
+
+TEST(RunScenarioTest, AProfileSwitchOnTheMouseIsStoredSentAndTheAnswerReloads) {
+    const TRun Switch = RunText("wait 3000\nprofile 1\ndump profile\n");
+    ASSERT_EQ(Switch.FStatus, 0) << Switch.FErr;
+    const long Stored = Switch.IndexOf("registry write: software\\VantoGamingMouse\\ProfileID = "
+                                       "dword 1");
+    const long Sent = Switch.IndexOf("cfg <- 7040 WM_PROFILE_SWITCH w=1 l=0");
+    const long Answer = Switch.IndexOf("cfg -> 7035 WM_CFG_PROFILE_CHANGED w=0 l=1");
+    const long Reload = Switch.IndexOf(
+        "registry read: software\\VantoGamingMouse\\VantoProfileSettingGroup.pfd", Answer);
+    ASSERT_GE(Stored, 0);
+    EXPECT_LT(Stored, Sent);
+    EXPECT_LT(Sent, Answer);
+    EXPECT_LT(Answer, Reload);
+    // The answer stores the profile ID it carries once more.
+    EXPECT_GT(
+        Switch.IndexOf("registry write: software\\VantoGamingMouse\\ProfileID = dword 1", Reload),
+        Reload);
+    EXPECT_THAT(Switch.Texts(), Contains("profile: group 1, game profile 1"));
+}
+
+TEST(RunScenarioTest, WithoutTheConfigAppASwitchIsStoredButNothingIsReloaded) {
+    const TRun Switch = RunText("cfg-stop\nwait 3000\nprofile 0\ndump profile\n");
+    ASSERT_EQ(Switch.FStatus, 0) << Switch.FErr;
+    EXPECT_GE(Switch.IndexOf("registry write: software\\VantoGamingMouse\\ProfileID = dword 0"), 0);
+    EXPECT_THAT(Switch.Starting("cfg <- "), IsEmpty());
+    EXPECT_THAT(Switch.Texts(), Contains("profile: group 0, game profile 0"));
+}
+
+TEST(RunScenarioTest, SettingsChangedReappliesTheStoredLanguage) {
+    const TRun Language =
+        RunText("set-language 3\nwait 10\ncfg-send WM_CFG_SETTINGS_CHANGED 0 0\n");
+    ASSERT_EQ(Language.FStatus, 0) << Language.FErr;
+    const long Stored = Language.IndexOf("cfg: stored CurrentLanguage = 3 in VantoProfile.pfd");
+    const long Notice = Language.IndexOf("cfg -> 7037 WM_CFG_SETTINGS_CHANGED w=0 l=0");
+    const long Selected = Language.IndexOf("language: select index 3");
+    ASSERT_GE(Stored, 0);
+    // Storing alone tells the monitor nothing; the notice makes it read and apply.
+    EXPECT_LT(Stored, Notice);
+    EXPECT_LT(Notice, Selected);
+    EXPECT_GE(Language.IndexOf("tray: hint", Selected), 0);
+}
+
+TEST(RunScenarioTest, ThePressedButtonsActionIsWhatTheDispatcherIsAskedFor) {
+    const TRun Presses =
+        RunText("wait 3000\npress 6\npress 7\npress 0\npress 21\nclick left\nwheel up\n");
+    ASSERT_EQ(Presses.FStatus, 0) << Presses.FErr;
+    const long Play = Presses.IndexOf("debug: KeyIndex = 6 postmessage record!");
+    EXPECT_EQ(Presses.IndexOf("action: "), Play + 1);
+    EXPECT_EQ(Presses.FLines[Play + 1].FText, "action: play macro (not available yet)");
+    EXPECT_THAT(Presses.Texts(),
+                Contains("action: toggle macro recording for button 7 (not available yet)"));
+    // Button 0 is an ordinary button: the mouse does it, the monitor only logs the key.
+    const long Plain = Presses.IndexOf("debug: KeyIndex = 0 postmessage record!");
+    EXPECT_EQ(Presses.FLines[Plain + 1].FText, "> press 21");
+    // Key index 21 selects profile 0 just as a profile report would.
+    EXPECT_GE(Presses.IndexOf("cfg <- 7040 WM_PROFILE_SWITCH w=0 l=0"), 0);
+    EXPECT_THAT(Presses.Texts(), Contains("click left (no recording running)"));
+    EXPECT_THAT(Presses.Texts(), Contains("wheel up (no recording running)"));
+}
+
+TEST(RunScenarioTest, UnplugAndPlugOpenTheMouseAgain) {
+    const TRun Replug = RunText("wait 3000\nunplug\npress 6\nplug\nwait 1500\nwait 100\npress 6\n");
+    ASSERT_EQ(Replug.FStatus, 0) << Replug.FErr;
+    const long Unplug = Replug.IndexOf("> unplug");
+    EXPECT_EQ(Replug.IndexOf("debug: ERROR_DEVICE_NOT_CONNECTED"), Unplug + 1);
+    EXPECT_THAT(Replug.Texts(), Contains("mouse: nobody reads the mouse, the press is lost"));
+    const auto Plugged = Replug.Starting("> plug");
+    const auto Opened = Replug.Starting(MOUSE_OPENED);
+    ASSERT_EQ(Opened.size(), 2u);
+    EXPECT_GE(Opened[1].FMs, Plugged[0].FMs + 1500);
+    EXPECT_LE(Opened[1].FMs, Plugged[0].FMs + 1600);
+    EXPECT_EQ(Replug.Starting("action: play macro").size(), 1u);
+}
+
+TEST(RunScenarioTest, ExitTellsTheConfigAppAndNothingMayFollow) {
+    const TRun Exit = RunText("menu Exit\n");
+    EXPECT_EQ(Exit.FStatus, 0) << Exit.FErr;
+    const long Told = Exit.IndexOf("cfg <- 7036 WM_MONITOR_EXIT w=0 l=0");
+    ASSERT_GE(Told, 0);
+    EXPECT_GT(Exit.IndexOf("message loop ended, exit code 0"), Told);
+
+    const TRun After = RunText("menu Exit\n\npress 1\n");
+    EXPECT_EQ(After.FStatus, EXIT_SCENARIO_ERROR);
+    EXPECT_EQ(After.FErr, "scenario:3: the monitor has exited; no command can follow 'menu "
+                          "Exit'\n");
+    EXPECT_THAT(After.Starting("> press"), IsEmpty());
+}
+
+TEST(RunScenarioTest, ConfigStartsTheConfigAppOnlyWhenItIsNotRunning) {
+    const TRun Config = RunText("menu Config\ncfg-stop\ntray-click\n");
+    ASSERT_EQ(Config.FStatus, 0) << Config.FErr;
+    const auto Started = Config.Starting("shell: started ");
+    ASSERT_EQ(Started.size(), 1u);
+    EXPECT_EQ(Started[0].FText, "shell: started C:\\Program Files\\Vanto\\VantoCfg.exe in "
+                                "C:\\Program Files\\Vanto");
+    EXPECT_GT(Config.IndexOf("shell: started "), Config.IndexOf("> tray-click"));
+}
+
+TEST(RunScenarioTest, MistakesAreReportedByLineAndNothingRunsForABadLine) {
+    const TRun Bad = RunText("wait 10\nprss 7\n");
+    EXPECT_EQ(Bad.FStatus, EXIT_SCENARIO_ERROR);
+    EXPECT_EQ(Bad.FErr, "scenario:2: unknown command 'prss'\n");
+    EXPECT_THAT(Bad.FLines, IsEmpty());
+
+    const TRun Stopped = RunText("cfg-stop\ncfg-send WM_CFG_SETTINGS_CHANGED 0 0\nwait 10\n");
+    EXPECT_EQ(Stopped.FStatus, EXIT_SCENARIO_ERROR);
+    EXPECT_THAT(Stopped.FErr, HasSubstr("scenario:2: cfg-send: the configuration application is "
+                                        "not running"));
+    EXPECT_THAT(Stopped.Starting("> wait"), IsEmpty());
+}
+
+TEST(RunScenarioTest, DumpsShowTheStoredValuesAndAnUntouchedMouse) {
+    const TRun Dumps = RunText("dump registry\ndump mouse\nwait 3000\ndump mouse\n");
+    ASSERT_EQ(Dumps.FStatus, 0) << Dumps.FErr;
+    EXPECT_THAT(Dumps.Texts(), Contains("registry: software\\VantoGamingMouse, 2 values"));
+    EXPECT_THAT(Dumps.Texts(), Contains("VantoProfile.pfd  REG_BINARY, 30954 bytes"));
+    EXPECT_THAT(Dumps.Texts(), Contains("VantoProfileSettingGroup.pfd  REG_BINARY, 30964 bytes"));
+    const auto Mouse = Dumps.Starting("mouse: plugged");
+    ASSERT_EQ(Mouse.size(), 2u);
+    EXPECT_EQ(Mouse[0].FText, "mouse: plugged, 0 reader(s), 0 upload(s), 0 rejected report(s)");
+    EXPECT_EQ(Mouse[1].FText, "mouse: plugged, 1 reader(s), 0 upload(s), 0 rejected report(s)");
+    EXPECT_EQ(Dumps.Starting("bank 0: no button table written").size(), 2u);
+}
+
+TEST(RunScenarioTest, AKeptMachineStaysOnDiskAndASecondRunStartsFromIt) {
+    const std::filesystem::path Folder =
+        std::filesystem::temp_directory_path() /
+        ("vanto-sim-test-" + std::to_string(std::random_device{}()));
+    TSimOptions Options;
+    Options.FKeepFolder = Folder;
+    const TRun First = RunText("wait 3000\nprofile 1\n", Options);
+    ASSERT_EQ(First.FStatus, 0) << First.FErr;
+    EXPECT_TRUE(std::filesystem::exists(Folder / "registry" / "software" / "VantoGamingMouse" /
+                                        "VantoProfile.pfd.REG_BINARY"));
+    EXPECT_TRUE(std::filesystem::exists(Folder / "files" / "C" / "Users" / "Ann" / "Documents" /
+                                        "Vanto Gaming Mouse" / "VantoProfile1.pfd"));
+
+    const TRun Second = RunText("dump profile\n", Options);
+    EXPECT_EQ(Second.FStatus, 0) << Second.FErr;
+    EXPECT_THAT(Second.Starting("file write: "), IsEmpty());
+    EXPECT_THAT(Second.Texts(), Contains("profile: group 1, game profile 1"));
+    std::filesystem::remove_all(Folder);
+}
+
+} // namespace
+} // namespace vanto::simrun

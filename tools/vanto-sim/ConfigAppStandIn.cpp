@@ -1,0 +1,110 @@
+#include "ConfigAppStandIn.h"
+
+#include "app/ConfigAppInterface.h"
+#include "profile/pubunit_quorvin.h"
+
+#include <cstring>
+#include <memory>
+
+namespace vanto::simrun {
+
+using platform::TLParam;
+using platform::TMessageId;
+using platform::TWParam;
+
+namespace {
+
+constexpr char16_t SETTING_GROUP_VALUE[] = u"VantoProfileSettingGroup.pfd";
+constexpr char16_t ALL_SETTINGS_VALUE[] = u"VantoProfile.pfd";
+
+} // namespace
+
+TConfigAppStandIn::TConfigAppStandIn(platform::IWindowSystem& AWindows,
+                                     platform::IRegistry& ARegistry, TTrace& ATrace)
+    : FWindows(AWindows), FRegistry(ARegistry), FTrace(ATrace) {}
+
+TConfigAppStandIn::~TConfigAppStandIn() {
+    if (FWindow != 0) {
+        FWindows.DestroyHiddenWindow(FWindow);
+    }
+}
+
+void TConfigAppStandIn::Start() {
+    if (FWindow != 0) {
+        return;
+    }
+    FWindow = FWindows.CreateHiddenWindow(
+        CONFIG_APP_WINDOW_CLASS, u"", [this](TMessageId AMsg, TWParam AWParam, TLParam ALParam) {
+            return Receive(AMsg, AWParam, ALParam);
+        });
+    FTrace.Line("cfg: running");
+}
+
+void TConfigAppStandIn::Stop() {
+    if (FWindow == 0) {
+        return;
+    }
+    FWindows.DestroyHiddenWindow(FWindow);
+    FWindow = 0;
+    FTrace.Line("cfg: stopped");
+}
+
+bool TConfigAppStandIn::SendToMonitor(TMessageId AMsg, TWParam AWParam, TLParam ALParam) {
+    const platform::TWindowHandle Monitor = FWindows.FindTopWindow(MONITOR_WINDOW_CLASS);
+    if (Monitor == 0) {
+        return false;
+    }
+    FTrace.Line("cfg -> " + DescribeMessage(AMsg, AWParam, ALParam));
+    FWindows.Send(Monitor, AMsg, AWParam, ALParam);
+    return true;
+}
+
+platform::TMessageResult TConfigAppStandIn::Receive(TMessageId AMsg, TWParam AWParam,
+                                                    TLParam ALParam) {
+    FReceived.push_back({AMsg, AWParam, ALParam});
+    FTrace.Line("cfg <- " + DescribeMessage(AMsg, AWParam, ALParam));
+    if (AMsg == WM_PROFILE_SWITCH) {
+        SwitchProfileGroup(AWParam);
+    }
+    return 0;
+}
+
+// The real program makes the selected group current, stores that, and tells the monitor, which
+// then reloads from the registry. The answer goes out while the monitor still waits in its send.
+void TConfigAppStandIn::SwitchProfileGroup(TWParam AGroup) {
+    const bool Stored = ChangeRecord<TProfileSettingGroup>(
+        SETTING_GROUP_VALUE, [AGroup](TProfileSettingGroup& AGroupRecord) {
+            AGroupRecord.CurrentProfileGroup = static_cast<std::int32_t>(AGroup);
+        });
+    FTrace.Line(Stored ? "cfg: stored CurrentProfileGroup = " + std::to_string(AGroup) + " in " +
+                             Utf8(SETTING_GROUP_VALUE)
+                       : "cfg: no setting group stored to switch");
+    SendToMonitor(WM_CFG_PROFILE_CHANGED, 0, static_cast<TLParam>(AGroup));
+}
+
+bool TConfigAppStandIn::StoreLanguage(std::uint8_t ALanguage) {
+    const bool Stored = ChangeRecord<TALLGAMESINFO>(
+        ALL_SETTINGS_VALUE, [ALanguage](TALLGAMESINFO& AAll) { AAll.CurrentLanguage = ALanguage; });
+    if (Stored) {
+        FTrace.Line("cfg: stored CurrentLanguage = " + std::to_string(ALanguage) + " in " +
+                    Utf8(ALL_SETTINGS_VALUE));
+    }
+    return Stored;
+}
+
+template <typename TRecord, typename TChange>
+bool TConfigAppStandIn::ChangeRecord(const std::u16string& AValueName, TChange AChange) {
+    std::optional<platform::TRegValue> Value = FRegistry.ReadValue(VANTO_REGISTRY_KEY, AValueName);
+    if (!Value || Value->FType != platform::TRegValueType::Binary ||
+        Value->FData.size() != sizeof(TRecord)) {
+        return false;
+    }
+    // The records are tens of kilobytes: too big for the stack of a message handler.
+    auto Record = std::make_unique<TRecord>();
+    std::memcpy(Record.get(), Value->FData.data(), sizeof(TRecord));
+    AChange(*Record);
+    return FRegistry.WriteBinaryValue(VANTO_REGISTRY_KEY, AValueName, Record.get(),
+                                      sizeof(TRecord));
+}
+
+} // namespace vanto::simrun

@@ -1,0 +1,136 @@
+#include "MouseReports.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace vanto::simrun {
+
+namespace {
+
+constexpr std::uint8_t COMMAND_WRITE_MEMORY = 2;
+constexpr std::uint8_t COMMAND_MODE = 6;
+constexpr std::size_t HEADER_SIZE = 8;
+constexpr std::size_t STEP_SIZE = 3;
+constexpr std::uint8_t STEP_DELAY = 6;
+constexpr std::uint8_t STEP_LOOP = 7;
+constexpr unsigned DEVICE_DELAY_UNIT_MS = 10;
+
+unsigned Word(std::span<const std::uint8_t> ABytes, std::size_t AAt) {
+    return ABytes[AAt] | (ABytes[AAt + 1] << 8);
+}
+
+std::string Hex(unsigned AValue) {
+    char Text[8];
+    std::snprintf(Text, sizeof Text, "%02X", AValue);
+    return Text;
+}
+
+// Where in a bank an address falls, for a person who knows the memory map.
+std::string RegionOf(unsigned AAddress) {
+    const unsigned Offset = AAddress % sim::MOUSE_BANK_DISTANCE;
+    if (Offset == sim::MOUSE_BUTTON_TABLE_ADDRESS) {
+        return " (button table)";
+    }
+    if (Offset >= sim::MOUSE_MACRO_SLOT_ADDRESS &&
+        (Offset - sim::MOUSE_MACRO_SLOT_ADDRESS) % sim::MOUSE_MACRO_SLOT_SIZE == 0) {
+        const unsigned Slot = (Offset - sim::MOUSE_MACRO_SLOT_ADDRESS) / sim::MOUSE_MACRO_SLOT_SIZE;
+        if (Slot < sim::MOUSE_MACRO_SLOTS) {
+            return " (macro slot " + std::to_string(Slot) + ")";
+        }
+    }
+    return {};
+}
+
+std::string DescribeWrite(std::span<const std::uint8_t> AReport) {
+    const unsigned Address = Word(AReport, 2);
+    const unsigned Length = Word(AReport, 4);
+    return "write memory bank " + std::to_string(Address / sim::MOUSE_BANK_DISTANCE) + " @" +
+           std::to_string(Address) + " " + std::to_string(Length) + " bytes" + RegionOf(Address);
+}
+
+std::string DescribeStep(std::span<const std::uint8_t> AStep) {
+    const unsigned Type = AStep[0] & 0x7F;
+    const char* Edge = (AStep[0] & 0x80) != 0 ? " down" : " up";
+    switch (Type) {
+    case STEP_DELAY:
+        return "delay " + std::to_string(Word(AStep, 1) * DEVICE_DELAY_UNIT_MS) + " ms";
+    case STEP_LOOP:
+        return "loop " + std::to_string(Word(AStep, 1));
+    case 1:
+        return "button " + std::to_string(AStep[1]) + Edge;
+    case 3:
+        return "wheel " + std::to_string(static_cast<std::int8_t>(AStep[1]));
+    case 4:
+        return "key 0x" + Hex(AStep[1]) + Edge;
+    case 5:
+        return "media key 0x" + Hex(AStep[2]) + Hex(AStep[1]) + Edge;
+    default:
+        return "step " + Hex(AStep[0]) + " " + Hex(AStep[1]) + " " + Hex(AStep[2]);
+    }
+}
+
+} // namespace
+
+std::string DescribeFeatureReport(std::span<const std::uint8_t> AReport) {
+    if (AReport.size() < HEADER_SIZE) {
+        return "short feature report of " + std::to_string(AReport.size()) + " bytes";
+    }
+    std::string Text = "feature report " + std::to_string(AReport[0]) + ": ";
+    switch (AReport[1]) {
+    case COMMAND_WRITE_MEMORY:
+        return Text + DescribeWrite(AReport);
+    case COMMAND_MODE:
+        return Text + "mode " + std::to_string(AReport[2]);
+    default:
+        return Text + "command " + std::to_string(AReport[1]);
+    }
+}
+
+std::vector<std::string> DescribeButtonTable(std::span<const std::uint8_t> ATable) {
+    std::vector<std::string> Lines;
+    if (ATable.empty()) {
+        return Lines;
+    }
+    const std::size_t Room = (ATable.size() - 1) / 4;
+    const std::size_t Count = std::min<std::size_t>(ATable[0], Room);
+    for (std::size_t K = 0; K < Count; ++K) {
+        const std::size_t At = 1 + 4 * K;
+        char Text[80];
+        std::snprintf(Text, sizeof Text, "entry %2zu: device function %2u, P1 %3u, P2 %3u, P3 %3u",
+                      K, ATable[At], ATable[At + 1], ATable[At + 2], ATable[At + 3]);
+        Lines.emplace_back(Text);
+    }
+    return Lines;
+}
+
+std::optional<std::string> DescribeMacroSlot(std::span<const std::uint8_t> ASlot) {
+    std::string Steps;
+    std::size_t Count = 0;
+    for (std::size_t At = 0; At + STEP_SIZE <= ASlot.size(); At += STEP_SIZE) {
+        auto Step = ASlot.subspan(At, STEP_SIZE);
+        if (std::all_of(Step.begin(), Step.end(), [](std::uint8_t B) { return B == 0; })) {
+            break; // the mouse's end of a macro: nothing after the last step was written
+        }
+        Steps += (Count == 0 ? "" : ", ") + DescribeStep(Step);
+        ++Count;
+    }
+    if (Count == 0) {
+        return std::nullopt;
+    }
+    return std::to_string(Count) + " steps: " + Steps;
+}
+
+void TMouseReportWatcher::Poll() {
+    const std::vector<std::vector<std::uint8_t>> Accepted = FMouse.AcceptedReports();
+    for (; FSeenAccepted < Accepted.size(); ++FSeenAccepted) {
+        FTrace.Line("mouse <- " + DescribeFeatureReport(Accepted[FSeenAccepted]));
+    }
+    const std::size_t Rejected = FMouse.RejectedCount();
+    if (Rejected > FSeenRejected) {
+        FTrace.Line("mouse rejected " + std::to_string(Rejected - FSeenRejected) +
+                    " feature report(s)");
+        FSeenRejected = Rejected;
+    }
+}
+
+} // namespace vanto::simrun

@@ -1,0 +1,286 @@
+#include "SimSession.h"
+
+#include "Dumps.h"
+#include "app/AboutScene.h"
+#include "app/ConfigAppInterface.h"
+
+#include <chrono>
+
+namespace vanto::simrun {
+
+namespace {
+
+constexpr unsigned READER_WAIT_MS = 2000;
+
+double MsSince(std::chrono::steady_clock::time_point AStart) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - AStart)
+        .count();
+}
+
+} // namespace
+
+TSimSession::TSimSession(const std::filesystem::path& ARoot, std::ostream& ATraceOut)
+    : FSim(ARoot),
+      FTrace(ATraceOut, FSim.FClock), FPlatform{FRegistry,   FFiles,    FSim.FWindows, FDebug,
+                                                FSim.FClock, FShell,    FSim.FIni,     FSim.FLocale,
+                                                FHid,        FSim.FHid, FTray,         FScenes} {}
+
+TSimSession::~TSimSession() {
+    CloseMonitor();
+}
+
+TStartupTimes TSimSession::StartMonitor() {
+    TStartupTimes Times;
+    FMouse.PlugInto(FSim.FHid);
+    FTrace.Line("mouse plugged");
+    FConfigApp.Start();
+    auto Start = std::chrono::steady_clock::now();
+    FDM = std::make_unique<TDM>(FRegistry, FFiles, FShell, FSim.FIni, FSim.FLocale, FSim.FClock);
+    FDM->DataModuleCreate();
+    Times.FProfilesMs = MsSince(Start);
+    Start = std::chrono::steady_clock::now();
+    FMain = std::make_unique<TVantoMonExMain>(FPlatform, *FDM);
+    WireSlots();
+    FMain->FormCreate();
+    Times.FMainFormMs = MsSince(Start);
+    FUserInput = std::make_unique<TUserInput>(FTrace, FMain->FFlags);
+    FTrace.Line("monitor running: game profile " + std::to_string(FDM->FProfileIndex) +
+                " of group " + std::to_string(FDM->FProfileGroupIndex));
+    AfterCommand();
+    return Times;
+}
+
+// Until the microphone, playback and recording exist, the trace shows what the dispatcher asked
+// of them, so a scenario can already tell that the right button leads to the right action.
+void TSimSession::WireSlots() {
+    TButtonDispatcher& Dispatcher = FMain->FDispatcher;
+    Dispatcher.OnMicrophoneMute = [this] {
+        FTrace.Line("action: microphone mute (not available yet)");
+    };
+    Dispatcher.OnPlayCurrentMacro = [this] {
+        FTrace.Line("action: play macro (not available yet)");
+    };
+    Dispatcher.OnToggleMacroRecording = [this](std::uint8_t AKeyIndex) {
+        FTrace.Line("action: toggle macro recording for button " + std::to_string(AKeyIndex) +
+                    " (not available yet)");
+    };
+    FMain->OnSelectLanguage = [this](std::uint8_t ALanguageIndex) {
+        FTrace.Line("language: select index " + std::to_string(ALanguageIndex) +
+                    " (no translation table yet)");
+    };
+}
+
+void TSimSession::CloseMonitor() {
+    if (!FMain) {
+        return;
+    }
+    FUserInput.reset();
+    FMain.reset();
+    FDM.reset();
+    FTrace.Line("monitor ended");
+}
+
+void TSimSession::RequireMonitor() const {
+    if (!FMain) {
+        throw ERunError("the monitor has exited; no command can follow 'menu Exit'");
+    }
+}
+
+void TSimSession::Execute(const TCommand& ACommand) {
+    RequireMonitor();
+    FTrace.Line("> " + ACommand.FText);
+    switch (ACommand.FKind) {
+    case TCommandKind::Press:
+    case TCommandKind::Profile:
+    case TCommandKind::Unplug:
+    case TCommandKind::Plug:
+    case TCommandKind::HidArrival:
+        ExecuteDeviceCommand(ACommand);
+        break;
+    case TCommandKind::CfgSend:
+    case TCommandKind::CfgStart:
+    case TCommandKind::CfgStop:
+    case TCommandKind::SetLanguage:
+        ExecuteConfigAppCommand(ACommand);
+        break;
+    default:
+        ExecuteUserCommand(ACommand);
+        break;
+    }
+    AfterCommand();
+}
+
+void TSimSession::ExecuteDeviceCommand(const TCommand& ACommand) {
+    switch (ACommand.FKind) {
+    case TCommandKind::Press:
+        Press(static_cast<unsigned>(ACommand.FArg0));
+        break;
+    case TCommandKind::Profile:
+        SwitchProfile(static_cast<unsigned>(ACommand.FArg0));
+        break;
+    case TCommandKind::Unplug:
+        Unplug();
+        break;
+    case TCommandKind::Plug:
+        Plug();
+        break;
+    default:
+        HidArrival();
+        break;
+    }
+}
+
+void TSimSession::ExecuteConfigAppCommand(const TCommand& ACommand) {
+    switch (ACommand.FKind) {
+    case TCommandKind::CfgStart:
+        FConfigApp.Start();
+        break;
+    case TCommandKind::CfgStop:
+        FConfigApp.Stop();
+        break;
+    case TCommandKind::SetLanguage:
+        SetLanguage(static_cast<std::uint8_t>(ACommand.FArg0));
+        break;
+    default:
+        CfgSend(ACommand);
+        break;
+    }
+}
+
+void TSimSession::ExecuteUserCommand(const TCommand& ACommand) {
+    switch (ACommand.FKind) {
+    case TCommandKind::Wait:
+        FSim.FWindows.AdvanceTime(static_cast<std::uint64_t>(ACommand.FArg0));
+        break;
+    case TCommandKind::Menu:
+        ChooseMenu(static_cast<TMenuChoice>(ACommand.FArg0));
+        break;
+    case TCommandKind::TrayClick:
+        FSim.FTray.Click(platform::TRAY_LEFT_BUTTON_UP);
+        break;
+    case TCommandKind::AboutOk:
+        AboutOk();
+        break;
+    case TCommandKind::Click:
+        FUserInput->Click(static_cast<TMouseButton>(ACommand.FArg0));
+        break;
+    case TCommandKind::Wheel:
+        FUserInput->Wheel(static_cast<int>(ACommand.FArg0));
+        break;
+    default:
+        Dump(static_cast<TDumpKind>(ACommand.FArg0));
+        break;
+    }
+}
+
+// The readers hand reports over from their own threads; the trace of a command is complete
+// only once they have nothing left. The loop ends here too: Exit asked it to.
+void TSimSession::AfterCommand() {
+    FSim.Settle();
+    FMouseReports.Poll();
+    if (FMain && !FSim.FWindows.ProcessPendingMessages()) {
+        const int ExitCode = FSim.FWindows.RunMessageLoop();
+        FTrace.Line("message loop ended, exit code " + std::to_string(ExitCode));
+        CloseMonitor();
+    }
+}
+
+void TSimSession::Press(unsigned AKey) {
+    if (FMouse.PressButton(AKey) == 0) {
+        FTrace.Line("mouse: nobody reads the mouse, the press is lost");
+    }
+}
+
+void TSimSession::SwitchProfile(unsigned AProfile) {
+    if (FMouse.SwitchProfile(AProfile) == 0) {
+        FTrace.Line("mouse: nobody reads the mouse, the profile report is lost");
+    }
+}
+
+void TSimSession::Unplug() {
+    if (!FMouse.IsPlugged()) {
+        FTrace.Line("mouse: not plugged");
+        return;
+    }
+    const std::size_t Readers = FSim.FHid.OpenReadHandles(FMouse.VendorPath());
+    const std::size_t Before = FDebug.LineCount();
+    FMouse.Unplug();
+    // Each reader tells of the lost device from its own thread; wait for that so the trace of
+    // this command is whole before the next one starts.
+    if (Readers != 0 && !FDebug.WaitForLineCount(Before + Readers, READER_WAIT_MS)) {
+        FTrace.Line("runner: the readers did not report the unplug in time");
+    }
+}
+
+void TSimSession::Plug() {
+    if (FMouse.IsPlugged()) {
+        FTrace.Line("mouse: already plugged");
+        return;
+    }
+    FMouse.PlugInto(FSim.FHid);
+}
+
+void TSimSession::HidArrival() {
+    ++FArrivals;
+    sim::TSimMouse Other(sim::TSimMouseIdentity{{u"HID\\VID_1234&PID_0001"},
+                                                u"other" + Utf16(std::to_string(FArrivals))});
+    Other.PlugInto(FSim.FHid);
+    Other.Unplug();
+}
+
+void TSimSession::CfgSend(const TCommand& ACommand) {
+    if (!FConfigApp.Running()) {
+        throw ERunError("cfg-send: the configuration application is not running (cfg-start)");
+    }
+    FConfigApp.SendToMonitor(static_cast<platform::TMessageId>(ACommand.FArg0),
+                             static_cast<platform::TWParam>(ACommand.FArg1),
+                             static_cast<platform::TLParam>(ACommand.FArg2));
+}
+
+void TSimSession::SetLanguage(std::uint8_t ALanguage) {
+    if (!FConfigApp.Running()) {
+        throw ERunError("set-language: the configuration application is not running (cfg-start)");
+    }
+    if (!FConfigApp.StoreLanguage(ALanguage)) {
+        throw ERunError("set-language: no shared settings record is stored");
+    }
+}
+
+// As a user does it: a right click opens the menu, the item is chosen by its place, whatever
+// language its caption is in, and the choice arrives once the menu has closed.
+void TSimSession::ChooseMenu(TMenuChoice AChoice) {
+    FSim.FTray.Click(platform::TRAY_RIGHT_BUTTON_UP);
+    const auto Item = static_cast<std::size_t>(AChoice);
+    if (!FSim.FTray.Visible() || FTray.LastMenu().size() <= Item) {
+        throw ERunError("menu: the tray menu has no such item");
+    }
+    FSim.FWindows.Post(FMain->Handle(), platform::WM_COMMAND_MESSAGE,
+                       FTray.LastMenu()[Item].FCommandId, 0);
+}
+
+void TSimSession::AboutOk() {
+    for (sim::TSimSceneWindow* Window : FSim.FScenes.Windows()) {
+        if (Window->IsVisible()) {
+            Window->ClickAt(ABOUT_OK_BUTTON.X + ABOUT_OK_BUTTON.Width / 2,
+                            ABOUT_OK_BUTTON.Y + ABOUT_OK_BUTTON.Height / 2);
+            return;
+        }
+    }
+    throw ERunError("about-ok: the About window is not shown");
+}
+
+void TSimSession::Dump(TDumpKind AKind) {
+    switch (AKind) {
+    case TDumpKind::Profile:
+        DumpProfile(FTrace, *FDM);
+        break;
+    case TDumpKind::Registry:
+        DumpRegistry(FTrace, FSim.FRegistry);
+        break;
+    case TDumpKind::Mouse:
+        DumpMouse(FTrace, FMouse, FSim.FHid);
+        break;
+    }
+}
+
+} // namespace vanto::simrun
