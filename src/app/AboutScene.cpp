@@ -41,15 +41,15 @@ TSceneItem Shape(TSceneItemKind AKind, TSceneRect ABounds, TSceneColor AFill) {
 }
 
 TSceneItem Background() {
-    TSceneItem Sky = Shape(TSceneItemKind::VerticalGradient, {0, 0, ABOUT_WIDTH, ABOUT_HEIGHT},
-                           SKY_TOP);
+    TSceneItem Sky =
+        Shape(TSceneItemKind::VerticalGradient, {0, 0, ABOUT_WIDTH, ABOUT_HEIGHT}, SKY_TOP);
     Sky.FFill2 = SKY_BOTTOM;
     return Sky;
 }
 
 // Faint discs around one centre add up to a soft glow without needing a radial gradient.
 void AddGlow(TScene& AScene, int ACentreX, int ACentreY, int ARadius, TSceneColor AColour) {
-    constexpr int RINGS = 5;
+    constexpr int RINGS = 12;
     for (int Ring = 0; Ring < RINGS; ++Ring) {
         const int Radius = ARadius - Ring * ARadius / RINGS;
         AScene.Items.push_back(Shape(TSceneItemKind::Ellipse,
@@ -86,8 +86,8 @@ void AddMouseOutline(TScene& AScene) {
 
 void AddPicture(TScene& AScene) {
     AScene.Items.push_back(Background());
-    AddGlow(AScene, 470, 20, 230, WithAlpha(ACCENT, 12));
-    AddGlow(AScene, 60, 330, 170, TSceneColor{0x6A, 0x5A, 0xE0, 8});
+    AddGlow(AScene, 470, 20, 240, WithAlpha(ACCENT, 5));
+    AddGlow(AScene, 60, 330, 180, TSceneColor{0x6A, 0x5A, 0xE0, 4});
     AddMouseOutline(AScene);
     // Sets the button apart from the information above it.
     AScene.Items.push_back(Line({ABOUT_TEXT_AREA.X, 268, ABOUT_TEXT_AREA.Width, 0},
@@ -105,12 +105,13 @@ void AddInformation(TScene& AScene, const TAboutTexts& ATexts) {
     const int Left = ABOUT_TEXT_AREA.X;
     const int Width = ABOUT_TEXT_AREA.Width;
     int Top = ABOUT_TEXT_AREA.Y;
-    TSceneItem Heading = Text(ATexts.FHeading, {Left, Top, Width, HEADING_ROW}, HEADING_POINTS,
-                              HEADING_COLOUR);
+    TSceneItem Heading =
+        Text(ATexts.FHeading, {Left, Top, Width, HEADING_ROW}, HEADING_POINTS, HEADING_COLOUR);
     Heading.FBold = true;
     AScene.Items.push_back(Heading);
     Top += HEADING_ROW + 5;
-    TSceneItem Underline = Shape(TSceneItemKind::Rectangle, {Left + 1, Top, 44, 3}, ACCENT);
+    // Text starts a few pixels in from its bounds; the accent bar lines up with the glyphs.
+    TSceneItem Underline = Shape(TSceneItemKind::Rectangle, {Left + 3, Top, 44, 3}, ACCENT);
     Underline.FRadius = 1.5f;
     AScene.Items.push_back(Underline);
     Top += 13;
@@ -136,8 +137,8 @@ void AddOkButton(TScene& AScene, const std::u16string& ACaption) {
 } // namespace
 
 TAboutTexts AboutSourceTexts() {
-    return {u"Hardware & Software Information:", u"Hardware Core:1.00.00",
-            u"Software Core:1.00.00", u"OK"};
+    return {u"Hardware & Software Information:", u"Hardware Core:1.00.00", u"Software Core:1.00.00",
+            u"OK"};
 }
 
 TScene BuildAboutScene(const TAboutTexts& ATexts) {

@@ -13,7 +13,8 @@ using platform::TSceneItem;
 using platform::TSceneItemKind;
 using platform::TSceneRect;
 
-const TAboutTexts Texts{u"硬件与软件信息：", u"Hardware Core:9.87.65", u"软件版本：1.00.00", u"确定"};
+const TAboutTexts Texts{u"硬件与软件信息：", u"Hardware Core:9.87.65", u"软件版本：1.00.00",
+                        u"确定"};
 
 bool Inside(const TSceneRect& AInner, const TSceneRect& AOuter) {
     return AInner.X >= AOuter.X && AInner.Y >= AOuter.Y &&
@@ -83,23 +84,15 @@ TEST(AboutSceneTest, OkButtonIsTheOnlyClickableItemAndCarriesItsCaptionOnTop) {
     EXPECT_EQ(Button.FCommandId, ABOUT_OK_COMMAND);
     EXPECT_GT(Button.FFill.A, 0) << "the button must stand out from the picture";
 
-    const auto Caption =
-        std::find_if(Scene.Items.begin() + static_cast<std::ptrdiff_t>(Clickable[0]),
-                     Scene.Items.end(), [](const TSceneItem& AItem) {
-                         return AItem.FKind == TSceneItemKind::Text && AItem.FText == Texts.FOkCaption;
-                     });
+    const auto Caption = std::find_if(
+        Scene.Items.begin() + static_cast<std::ptrdiff_t>(Clickable[0]), Scene.Items.end(),
+        [](const TSceneItem& AItem) {
+            return AItem.FKind == TSceneItemKind::Text && AItem.FText == Texts.FOkCaption;
+        });
     ASSERT_NE(Caption, Scene.Items.end()) << "caption drawn after, so above, the button";
     EXPECT_TRUE(Inside(Caption->FBounds, Button.FBounds));
     EXPECT_EQ(Caption->FAlign, platform::TTextAlign::Center);
     EXPECT_NE(Caption->FFill, Button.FFill);
-}
-
-TEST(AboutSceneTest, SourceTextsAreTheEnglishOriginals) {
-    const TAboutTexts Source = AboutSourceTexts();
-    EXPECT_EQ(Source.FHeading, u"Hardware & Software Information:");
-    EXPECT_EQ(Source.FHardwareLine, u"Hardware Core:1.00.00");
-    EXPECT_EQ(Source.FSoftwareLine, u"Software Core:1.00.00");
-    EXPECT_EQ(Source.FOkCaption, u"OK");
 }
 
 } // namespace
