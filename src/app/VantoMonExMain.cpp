@@ -27,7 +27,8 @@ TVantoMonExMain::TVantoMonExMain(const platform::TPlatform& APlatform, TDM& ADM)
       uiHIDEvent1(APlatform.FWindows, APlatform.FDeviceNotifications, APlatform.FDebug),
       FDispatcher(APlatform.FWindows, APlatform.FRegistry, APlatform.FDebug,
                   ADM.FCurrentProfileInfo, FFlags),
-      FPlatform(APlatform), FDM(ADM) {
+      FPlayer(APlatform.FInput, APlatform.FDebug, FFlags, ADM.FCurrentProfileInfo),
+      FAudioControl(APlatform.FAudio, APlatform.FMessageBox), FPlatform(APlatform), FDM(ADM) {
     FHandle = FPlatform.FWindows.CreateHiddenWindow(
         MONITOR_WINDOW_CLASS, MONITOR_WINDOW_TITLE,
         [this](TMessageId AMsg, TWParam AWParam, TLParam ALParam) {
@@ -40,6 +41,8 @@ TVantoMonExMain::TVantoMonExMain(const platform::TPlatform& APlatform, TDM& ADM)
         FDispatcher.uiHIDData1Data(ADeviceID, ADevicePath, ReportID, Data, Size);
     };
     uiHIDEvent1.OnDeviceArrival = [this](TuiHIDEvent&) { uiHIDEvent1DeviceArrival(); };
+    FDispatcher.OnPlayCurrentMacro = [this] { FPlayer.PlayCurrentMacro(); };
+    FDispatcher.OnMicrophoneMute = [this] { FAudioControl.MicrophoneMute(); };
     FAboutWindow = FPlatform.FScenes.CreateSceneWindow(
         FHandle, platform::WM_COMMAND_MESSAGE, platform::TScenePlacement::CentredOnDesktop, false);
 }
@@ -61,8 +64,10 @@ void TVantoMonExMain::InitMonitor() {
     FFlags.MacroPlaying = false;
     ApplyLanguage();
     FFlags.MacroRecording = false;
-    if (OnInitAudioEndpoint) {
-        OnInitAudioEndpoint();
+    // Older systems have no audio endpoints; their mute goes through the mixer.
+    const platform::TSystemVersion Version = FPlatform.FAudio.SystemVersion();
+    if (Version.FNtFamily && Version.FMajorVersion >= 6) {
+        FAudioControl.InitAudioEndpoint();
     }
 }
 

@@ -2,8 +2,10 @@
 
 #include "app/ButtonDispatch.h"
 #include "app/MonitorFlags.h"
+#include "audio/MicrophoneMute.h"
 #include "device/uiHIDData.h"
 #include "device/uiHIDEvent.h"
+#include "macro/MacroPlayback.h"
 #include "platform/Platform.h"
 #include "profile/DM.h"
 #include "profile/ProfileErrors.h"
@@ -56,15 +58,16 @@ public:
     void StopDevice();
     void ProcessMessagesAndSleep50ms();
 
-    // Slots that later parts fill: the language selection of the translation component, the
-    // microphone, playback and recording actions, the audio endpoint. Unassigned ones are skipped.
+    // The language selection of the translation component, which comes later; unassigned, it
+    // is skipped.
     std::function<void(std::uint8_t ALanguageIndex)> OnSelectLanguage;
-    std::function<void()> OnInitAudioEndpoint;
 
     TMonitorFlags FFlags;
     TuiHIDData uiHIDData1;
     TuiHIDEvent uiHIDEvent1;
     TButtonDispatcher FDispatcher;
+    TMacroPlayer FPlayer;
+    TAudioControl FAudioControl;
     TMACROKEYINFO FMacroInfo{};
 
     // What ApplyLanguage set, in the current language.

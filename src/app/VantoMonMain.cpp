@@ -6,13 +6,16 @@
 #include "platform/Platform.h"
 #include "platform/Utf16.h"
 #include "platform/win32/WideText.h"
+#include "platform/win32/Win32Audio.h"
 #include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32DebugOutput.h"
 #include "platform/win32/Win32DeviceNotifications.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Hid.h"
 #include "platform/win32/Win32IniFile.h"
+#include "platform/win32/Win32InputSynthesis.h"
 #include "platform/win32/Win32Locale.h"
+#include "platform/win32/Win32MessageBox.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32SceneWindows.h"
 #include "platform/win32/Win32Shell.h"
@@ -111,11 +114,14 @@ struct TWin32Services {
     win32::TWin32DeviceNotifications FDeviceNotifications;
     win32::TWin32TrayIcon FTray;
     win32::TWin32SceneWindows FScenes;
+    win32::TWin32InputSynthesis FInput;
+    win32::TWin32Audio FAudio;
+    win32::TWin32MessageBox FMessageBox;
 
     platform::TPlatform Platform() {
-        return {FRegistry, FFiles, FWindows, FDebug, FClock,
-                FShell,    FIni,   FLocale,  FHid,   FDeviceNotifications,
-                FTray,     FScenes};
+        return {FRegistry, FFiles,  FWindows, FDebug, FClock,
+                FShell,    FIni,    FLocale,  FHid,   FDeviceNotifications,
+                FTray,     FScenes, FInput,   FAudio, FMessageBox};
     }
 };
 

@@ -1,12 +1,15 @@
 #pragma once
 
+#include "platform/Audio.h"
 #include "platform/Clock.h"
 #include "platform/DebugOutput.h"
 #include "platform/DeviceNotifications.h"
 #include "platform/FileSystem.h"
 #include "platform/Hid.h"
 #include "platform/IniFile.h"
+#include "platform/InputSynthesis.h"
 #include "platform/Locale.h"
+#include "platform/MessageBox.h"
 #include "platform/Registry.h"
 #include "platform/SceneWindow.h"
 #include "platform/Shell.h"
@@ -29,6 +32,9 @@ struct TPlatform {
     IDeviceNotifications& FDeviceNotifications;
     ITrayIcon& FTray;
     ISceneWindows& FScenes;
+    IInputSynthesis& FInput;
+    IAudio& FAudio;
+    IMessageBox& FMessageBox;
 };
 
 } // namespace vanto::platform

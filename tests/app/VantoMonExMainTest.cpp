@@ -97,6 +97,22 @@ TEST_F(VantoMonExMainTest, TheMouseOpensThreeSecondsAfterStartUpAndItsPressesAre
     EXPECT_THAT(FSim.FDebug.Lines(), testing::Contains(u"KeyIndex = 7 postmessage record!"));
 }
 
+TEST_F(VantoMonExMainTest, ThePlayButtonReplaysMacroZeroAndTheMuteButtonTogglesTheMicrophone) {
+    FSim.FWindows.AdvanceTime(3000);
+    FMouse.PressButton(6); // the factory play-macro button
+    FSim.Settle();
+    ASSERT_EQ(FSim.FInput.Events().size(), 4u);
+    EXPECT_EQ(FSim.FInput.Events()[3].AtMs - FSim.FInput.Events()[0].AtMs, 27u);
+    EXPECT_FALSE(FMain->FFlags.MacroPlaying);
+
+    FDM.FCurrentProfileInfo.ConfigInfo.ButtonFuncInfo[2].nFunctionType =
+        FUNCTION_TYPE_MICROPHONE_MUTE;
+    const bool Before = FSim.FAudio.MicrophoneMuted();
+    FMouse.PressButton(2);
+    FSim.Settle();
+    EXPECT_NE(FSim.FAudio.MicrophoneMuted(), Before);
+}
+
 TEST_F(VantoMonExMainTest, ABurstOfArrivalsGivesOneReopenAfterTheLast) {
     FSim.FWindows.AdvanceTime(3000);
     const std::size_t Opened = MouseOpens();

@@ -162,7 +162,12 @@ TEST(RunScenarioTest, ThePressedButtonsActionIsWhatTheDispatcherIsAskedFor) {
     ASSERT_EQ(Presses.FStatus, 0) << Presses.FErr;
     const long Play = Presses.IndexOf("debug: KeyIndex = 6 postmessage record!");
     EXPECT_EQ(Presses.IndexOf("action: "), Play + 1);
-    EXPECT_EQ(Presses.FLines[Play + 1].FText, "action: play macro (not available yet)");
+    EXPECT_EQ(Presses.FLines[Play + 1].FText, "action: play macro");
+    // The factory double click: down, 6 ms, up, 15 ms, down, 6 ms, up.
+    EXPECT_GE(Presses.IndexOf("input at 3050 ms: mouse left down"), 0);
+    EXPECT_GE(Presses.IndexOf("input at 3056 ms: mouse left up"), 0);
+    EXPECT_GE(Presses.IndexOf("input at 3071 ms: mouse left down"), 0);
+    EXPECT_GE(Presses.IndexOf("input at 3077 ms: mouse left up"), 0);
     EXPECT_THAT(Presses.Texts(),
                 Contains("action: toggle macro recording for button 7 (not available yet)"));
     // Button 0 is an ordinary button: the mouse does it, the monitor only logs the key.

@@ -21,9 +21,11 @@ double MsSince(std::chrono::steady_clock::time_point AStart) {
 
 TSimSession::TSimSession(const std::filesystem::path& ARoot, std::ostream& ATraceOut)
     : FSim(ARoot),
-      FTrace(ATraceOut, FSim.FClock), FPlatform{FRegistry,   FFiles,    FSim.FWindows, FDebug,
-                                                FSim.FClock, FShell,    FSim.FIni,     FSim.FLocale,
-                                                FHid,        FSim.FHid, FTray,         FScenes} {}
+      FTrace(ATraceOut, FSim.FClock), FPlatform{FRegistry,   FFiles,       FSim.FWindows,
+                                                FDebug,      FSim.FClock,  FShell,
+                                                FSim.FIni,   FSim.FLocale, FHid,
+                                                FSim.FHid,   FTray,        FScenes,
+                                                FSim.FInput, FSim.FAudio,  FSim.FMessageBox} {}
 
 TSimSession::~TSimSession() {
     CloseMonitor();
@@ -50,15 +52,56 @@ TStartupTimes TSimSession::StartMonitor() {
     return Times;
 }
 
-// Until the microphone, playback and recording exist, the trace shows what the dispatcher asked
-// of them, so a scenario can already tell that the right button leads to the right action.
+std::string MouseEventName(std::uint32_t AFlags, std::int32_t AData) {
+    switch (AFlags) {
+    case platform::MOUSE_LEFT_DOWN:
+        return "left down";
+    case platform::MOUSE_LEFT_UP:
+        return "left up";
+    case platform::MOUSE_RIGHT_DOWN:
+        return "right down";
+    case platform::MOUSE_RIGHT_UP:
+        return "right up";
+    case platform::MOUSE_MIDDLE_DOWN:
+        return "middle down";
+    case platform::MOUSE_MIDDLE_UP:
+        return "middle up";
+    case platform::MOUSE_WHEEL:
+        return AData > 0 ? "wheel up" : "wheel down";
+    default:
+        return "flags " + std::to_string(AFlags) + " data " + std::to_string(AData);
+    }
+}
+
+// Each synthesised event of a playback, at the simulated time it went out.
+void TSimSession::TracePlayedInput(std::size_t AFirst) {
+    const auto& Events = FSim.FInput.Events();
+    for (std::size_t I = AFirst; I < Events.size(); ++I) {
+        const sim::TSimInputEvent& Event = Events[I];
+        std::string Text = "input at " + std::to_string(Event.AtMs) + " ms: ";
+        if (Event.Kind == sim::TSimInputEvent::TKind::Key) {
+            Text += "key " + std::to_string(Event.VirtualKey) + (Event.Up ? " up" : " down");
+        } else {
+            Text += "mouse " + MouseEventName(Event.Flags, Event.Data);
+        }
+        FTrace.Line(Text);
+    }
+}
+
+// The trace shows what the dispatcher asked of the actions and, for the ones that exist, what
+// they did, so a scenario tells that the right button leads to the right action.
 void TSimSession::WireSlots() {
     TButtonDispatcher& Dispatcher = FMain->FDispatcher;
-    Dispatcher.OnMicrophoneMute = [this] {
-        FTrace.Line("action: microphone mute (not available yet)");
+    Dispatcher.OnMicrophoneMute = [this, Mute = Dispatcher.OnMicrophoneMute] {
+        Mute();
+        FTrace.Line(std::string("action: microphone mute, the microphone is now ") +
+                    (FSim.FAudio.MicrophoneMuted() ? "muted" : "on"));
     };
-    Dispatcher.OnPlayCurrentMacro = [this] {
-        FTrace.Line("action: play macro (not available yet)");
+    Dispatcher.OnPlayCurrentMacro = [this, Play = Dispatcher.OnPlayCurrentMacro] {
+        const std::size_t Before = FSim.FInput.Events().size();
+        FTrace.Line("action: play macro");
+        Play();
+        TracePlayedInput(Before);
     };
     Dispatcher.OnToggleMacroRecording = [this](std::uint8_t AKeyIndex) {
         FTrace.Line("action: toggle macro recording for button " + std::to_string(AKeyIndex) +

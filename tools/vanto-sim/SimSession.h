@@ -57,6 +57,7 @@ private:
     void ExecuteConfigAppCommand(const TCommand& ACommand);
     void ExecuteUserCommand(const TCommand& ACommand);
     void AfterCommand();
+    void TracePlayedInput(std::size_t AFirst);
     void WireSlots();
     void Press(unsigned AKey);
     void SwitchProfile(unsigned AProfile);

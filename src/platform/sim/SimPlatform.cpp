@@ -7,9 +7,10 @@ namespace vanto::sim {
 
 TSimPlatform::TSimPlatform(const std::filesystem::path& ARoot)
     : FRegistry(ARoot / "registry"), FFiles(ARoot / "files"),
-      FShell(DOCUMENTS, PROGRAM_FOLDER), FPlatform{FRegistry, FFiles, FWindows, FDebug,
-                                                   FClock,    FShell, FIni,     FLocale,
-                                                   FHid,      FHid,   FTray,    FScenes} {
+      FShell(DOCUMENTS, PROGRAM_FOLDER), FPlatform{FRegistry, FFiles, FWindows,   FDebug,
+                                                   FClock,    FShell, FIni,       FLocale,
+                                                   FHid,      FHid,   FTray,      FScenes,
+                                                   FInput,    FAudio, FMessageBox} {
     for (const char16_t* Folder : {u"C:", u"C:\\Users", u"C:\\Users\\Ann", DOCUMENTS,
                                    u"C:\\Program Files", PROGRAM_FOLDER}) {
         FFiles.MakeFolder(Folder);

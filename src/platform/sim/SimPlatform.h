@@ -1,11 +1,13 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/sim/SimAudio.h"
 #include "platform/sim/SimClock.h"
 #include "platform/sim/SimDebugOutput.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimHid.h"
 #include "platform/sim/SimIniFile.h"
+#include "platform/sim/SimInputSynthesis.h"
 #include "platform/sim/SimLocale.h"
 #include "platform/sim/SimRegistry.h"
 #include "platform/sim/SimSceneWindows.h"
@@ -42,6 +44,9 @@ public:
     TSimHid FHid{FWindows};
     TSimTrayIcon FTray{FWindows};
     TSimSceneWindows FScenes{FWindows};
+    TSimInputSynthesis FInput{FClock};
+    TSimAudio FAudio;
+    TSimMessageBox FMessageBox;
 
     static constexpr char16_t DOCUMENTS[] = u"C:\\Users\\Ann\\Documents";
     static constexpr char16_t PROGRAM_FOLDER[] = u"C:\\Program Files\\Vanto";

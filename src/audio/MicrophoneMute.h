@@ -1,0 +1,62 @@
+#pragma once
+
+#include "platform/Audio.h"
+#include "platform/MessageBox.h"
+
+#include <atomic>
+#include <memory>
+
+namespace vanto {
+
+// The texts the legacy mixer path shows; fixed, not translated.
+inline constexpr char16_t MIXER_LINE_ERROR_TEXT[] = u"GetLineInfo Error";
+inline constexpr char16_t MIXER_VALUE_ERROR_TEXT[] = u"SetControlDetails Error";
+
+// Registered with the endpoint so that the audio service has a listener; it only marks that a
+// change is being delivered. It runs on the audio service's thread, hence the atomic.
+class TMyEndpointVolumeCallback final : public platform::IAudioEndpointVolumeCallback {
+public:
+    explicit TMyEndpointVolumeCallback(std::atomic<bool>& AVolumeUpdating)
+        : FVolumeUpdating(AVolumeUpdating) {}
+    void OnNotify() override;
+
+private:
+    std::atomic<bool>& FVolumeUpdating;
+};
+
+// The microphone mute toggle that the main form owns: Core Audio's default capture endpoint on
+// NT 6 and later, mixer device 0's microphone line before. Runs on the main thread and never
+// fails outward; the only things the user may see are the two mixer error boxes.
+class TAudioControl {
+public:
+    TAudioControl(platform::IAudio& AAudio, platform::IMessageBox& AMessageBox);
+    ~TAudioControl();
+    TAudioControl(const TAudioControl&) = delete;
+    TAudioControl& operator=(const TAudioControl&) = delete;
+
+    // Sets up the endpoint objects as far as they can be had; what was obtained stays.
+    void InitAudioEndpoint();
+    // Toggles the mute of the default microphone.
+    void MicrophoneMute();
+    // The microphone line's mute control; false when it could not be read.
+    bool GetMixerMute();
+    void SetMixerMute(bool AMute);
+
+    bool VolumeUpdating() const { return FVolumeUpdating.load(); }
+    bool HasEndpoint() const { return FEndpoint != nullptr; }
+
+private:
+    enum class TMixerAccess { Read, Write };
+    // One pass over mixer device 0's microphone mute control; none when nothing was read.
+    std::optional<bool> AccessMixerMute(TMixerAccess AAccess, bool AValue);
+
+    platform::IAudio& FAudio;
+    platform::IMessageBox& FMessageBox;
+    // Declared before the endpoint objects so that it outlives their registration.
+    std::atomic<bool> FVolumeUpdating{false};
+    std::unique_ptr<platform::IAudioDeviceEnumerator> FMMDevEnum;
+    std::unique_ptr<platform::IAudioDevice> FMMDev;
+    std::unique_ptr<platform::IAudioEndpointVolume> FEndpoint;
+};
+
+} // namespace vanto

@@ -1,0 +1,315 @@
+#include "platform/win32/Win32Audio.h"
+
+#include <windows.h>
+
+#include <endpointvolume.h>
+#include <mmdeviceapi.h>
+#include <mmsystem.h>
+
+#include <atomic>
+#include <utility>
+#include <vector>
+
+namespace vanto::win32 {
+
+namespace {
+
+// mingw's import libraries do not carry these, so they are spelled out here.
+constexpr GUID MM_DEVICE_ENUMERATOR_CLASS = {
+    0xBCDE0395, 0xE52F, 0x467C, {0x8E, 0x3D, 0xC4, 0x57, 0x92, 0x91, 0x69, 0x2E}};
+constexpr GUID MM_DEVICE_ENUMERATOR_IID = {
+    0xA95664D2, 0x9614, 0x4F35, {0xA7, 0x46, 0xDE, 0x8D, 0xB6, 0x36, 0x17, 0xE6}};
+constexpr GUID AUDIO_ENDPOINT_VOLUME_IID = {
+    0x5CDF2C82, 0x841E, 0x4546, {0x97, 0x22, 0x0C, 0xF7, 0x40, 0x78, 0x22, 0x9A}};
+constexpr GUID AUDIO_ENDPOINT_VOLUME_CALLBACK_IID = {
+    0x657804FA, 0xD6AD, 0x4496, {0x8A, 0x60, 0x35, 0x27, 0x52, 0xAF, 0x4F, 0x89}};
+
+// One COM reference, released when it goes.
+template <typename TInterface> class TComRef {
+public:
+    TComRef() = default;
+    explicit TComRef(TInterface* AOwned) : FPtr(AOwned) {}
+    TComRef(TComRef&& AOther) noexcept : FPtr(std::exchange(AOther.FPtr, nullptr)) {}
+    TComRef& operator=(TComRef&& AOther) noexcept {
+        if (this != &AOther) {
+            Reset();
+            FPtr = std::exchange(AOther.FPtr, nullptr);
+        }
+        return *this;
+    }
+    TComRef(const TComRef&) = delete;
+    TComRef& operator=(const TComRef&) = delete;
+    ~TComRef() { Reset(); }
+
+    void Reset() {
+        if (FPtr) {
+            std::exchange(FPtr, nullptr)->Release();
+        }
+    }
+    // For an out parameter; whatever was held is released first.
+    void** Put() {
+        Reset();
+        return reinterpret_cast<void**>(&FPtr);
+    }
+    TInterface* Get() const { return FPtr; }
+    TInterface* operator->() const { return FPtr; }
+    explicit operator bool() const { return FPtr != nullptr; }
+
+private:
+    TInterface* FPtr = nullptr;
+};
+
+// Our listener as COM sees it: reference-counted on its own, because the audio service holds
+// it too and may call it on any of its threads.
+class TComEndpointVolumeCallback final : public ::IAudioEndpointVolumeCallback {
+public:
+    explicit TComEndpointVolumeCallback(
+        std::shared_ptr<platform::IAudioEndpointVolumeCallback> ATarget)
+        : FTarget(std::move(ATarget)) {}
+    virtual ~TComEndpointVolumeCallback() = default;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID AIid, void** AObject) override {
+        if (!AObject) {
+            return E_POINTER;
+        }
+        if (IsEqualIID(AIid, IID_IUnknown) ||
+            IsEqualIID(AIid, AUDIO_ENDPOINT_VOLUME_CALLBACK_IID)) {
+            *AObject = static_cast<::IAudioEndpointVolumeCallback*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *AObject = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++FRefs; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG Refs = --FRefs;
+        if (Refs == 0) {
+            delete this;
+        }
+        return Refs;
+    }
+    HRESULT STDMETHODCALLTYPE OnNotify(PAUDIO_VOLUME_NOTIFICATION_DATA) override {
+        // Nothing may unwind into the audio service.
+        try {
+            FTarget->OnNotify();
+        } catch (...) {
+        }
+        return S_OK;
+    }
+
+private:
+    std::atomic<ULONG> FRefs{1};
+    std::shared_ptr<platform::IAudioEndpointVolumeCallback> FTarget;
+};
+
+class TEndpointVolume final : public platform::IAudioEndpointVolume {
+public:
+    explicit TEndpointVolume(TComRef<::IAudioEndpointVolume> AVolume)
+        : FVolume(std::move(AVolume)) {}
+
+    ~TEndpointVolume() override {
+        // The service must stop calling a listener before its last reference goes.
+        for (const TComRef<TComEndpointVolumeCallback>& Callback : FCallbacks) {
+            FVolume->UnregisterControlChangeNotify(Callback.Get());
+        }
+    }
+
+    bool RegisterControlChangeNotify(
+        std::shared_ptr<platform::IAudioEndpointVolumeCallback> ACallback) override {
+        if (!ACallback) {
+            return false;
+        }
+        TComRef<TComEndpointVolumeCallback> Callback(
+            new TComEndpointVolumeCallback(std::move(ACallback)));
+        if (FAILED(FVolume->RegisterControlChangeNotify(Callback.Get()))) {
+            return false;
+        }
+        FCallbacks.push_back(std::move(Callback));
+        return true;
+    }
+
+    std::optional<bool> GetMute() override {
+        BOOL Muted = FALSE;
+        if (FAILED(FVolume->GetMute(&Muted))) {
+            return std::nullopt;
+        }
+        return Muted != FALSE;
+    }
+
+    bool SetMute(bool AMute) override {
+        return SUCCEEDED(FVolume->SetMute(AMute ? TRUE : FALSE, nullptr));
+    }
+
+private:
+    TComRef<::IAudioEndpointVolume> FVolume;
+    std::vector<TComRef<TComEndpointVolumeCallback>> FCallbacks;
+};
+
+class TAudioDevice final : public platform::IAudioDevice {
+public:
+    explicit TAudioDevice(TComRef<IMMDevice> ADevice) : FDevice(std::move(ADevice)) {}
+
+    std::unique_ptr<platform::IAudioEndpointVolume> ActivateEndpointVolume() override {
+        TComRef<::IAudioEndpointVolume> Volume;
+        if (FAILED(
+                FDevice->Activate(AUDIO_ENDPOINT_VOLUME_IID, CLSCTX_ALL, nullptr, Volume.Put())) ||
+            !Volume) {
+            return nullptr;
+        }
+        return std::make_unique<TEndpointVolume>(std::move(Volume));
+    }
+
+private:
+    TComRef<IMMDevice> FDevice;
+};
+
+class TDeviceEnumerator final : public platform::IAudioDeviceEnumerator {
+public:
+    explicit TDeviceEnumerator(TComRef<IMMDeviceEnumerator> AEnumerator)
+        : FEnumerator(std::move(AEnumerator)) {}
+
+    std::unique_ptr<platform::IAudioDevice>
+    DefaultAudioEndpoint(platform::TAudioDataFlow AFlow, platform::TAudioRole ARole) override {
+        TComRef<::IMMDevice> Device;
+        if (FAILED(FEnumerator->GetDefaultAudioEndpoint(
+                static_cast<EDataFlow>(AFlow), static_cast<ERole>(ARole),
+                reinterpret_cast<IMMDevice**>(Device.Put()))) ||
+            !Device) {
+            return nullptr;
+        }
+        return std::make_unique<TAudioDevice>(std::move(Device));
+    }
+
+private:
+    TComRef<IMMDeviceEnumerator> FEnumerator;
+};
+
+class TMixerDevice final : public platform::IMixerDevice {
+public:
+    explicit TMixerDevice(HMIXER AMixer) : FMixer(AMixer) {}
+    ~TMixerDevice() override { mixerClose(FMixer); }
+    TMixerDevice(const TMixerDevice&) = delete;
+    TMixerDevice& operator=(const TMixerDevice&) = delete;
+
+    std::optional<std::uint32_t> LineIdByComponentType(std::uint32_t AComponentType) override {
+        MIXERLINEW Line{};
+        Line.cbStruct = sizeof(Line);
+        Line.dwComponentType = AComponentType;
+        if (mixerGetLineInfoW(Object(), &Line, MIXER_GETLINEINFOF_COMPONENTTYPE | HANDLE_FLAG) !=
+            MMSYSERR_NOERROR) {
+            return std::nullopt;
+        }
+        return Line.dwLineID;
+    }
+
+    std::optional<std::uint32_t> ControlIdByType(std::uint32_t ALineId,
+                                                 std::uint32_t AControlType) override {
+        MIXERCONTROLW Control{};
+        Control.cbStruct = sizeof(Control);
+        MIXERLINECONTROLSW Controls{};
+        Controls.cbStruct = sizeof(Controls);
+        Controls.dwLineID = ALineId;
+        Controls.dwControlType = AControlType;
+        Controls.cControls = 1;
+        Controls.cbmxctrl = sizeof(Control);
+        Controls.pamxctrl = &Control;
+        if (mixerGetLineControlsW(Object(), &Controls,
+                                  MIXER_GETLINECONTROLSF_ONEBYTYPE | HANDLE_FLAG) !=
+            MMSYSERR_NOERROR) {
+            return std::nullopt;
+        }
+        return Control.dwControlID;
+    }
+
+    std::optional<bool> GetBooleanValue(std::uint32_t AControlId) override {
+        MIXERCONTROLDETAILS_BOOLEAN Value{};
+        MIXERCONTROLDETAILS Details = BooleanDetails(AControlId, Value);
+        if (mixerGetControlDetailsW(Object(), &Details,
+                                    MIXER_GETCONTROLDETAILSF_VALUE | HANDLE_FLAG) !=
+            MMSYSERR_NOERROR) {
+            return std::nullopt;
+        }
+        return Value.fValue != 0;
+    }
+
+    bool SetBooleanValue(std::uint32_t AControlId, bool AValue) override {
+        MIXERCONTROLDETAILS_BOOLEAN Value{};
+        Value.fValue = AValue ? 1 : 0;
+        MIXERCONTROLDETAILS Details = BooleanDetails(AControlId, Value);
+        return mixerSetControlDetails(Object(), &Details,
+                                      MIXER_SETCONTROLDETAILSF_VALUE | HANDLE_FLAG) ==
+               MMSYSERR_NOERROR;
+    }
+
+private:
+    // Without it winmm would take the handle for a device number.
+    static constexpr DWORD HANDLE_FLAG = MIXER_OBJECTF_HMIXER;
+
+    HMIXEROBJ Object() const { return reinterpret_cast<HMIXEROBJ>(FMixer); }
+
+    static MIXERCONTROLDETAILS BooleanDetails(std::uint32_t AControlId,
+                                              MIXERCONTROLDETAILS_BOOLEAN& AValue) {
+        MIXERCONTROLDETAILS Details{};
+        Details.cbStruct = sizeof(Details);
+        Details.dwControlID = AControlId;
+        // Every channel at once: one value for the whole line.
+        Details.cChannels = 1;
+        Details.cMultipleItems = 0;
+        Details.cbDetails = sizeof(AValue);
+        Details.paDetails = &AValue;
+        return Details;
+    }
+
+    HMIXER FMixer;
+};
+
+using TRtlGetVersion = LONG(WINAPI*)(PRTL_OSVERSIONINFOW);
+
+} // namespace
+
+platform::TSystemVersion TWin32Audio::SystemVersion() {
+    // GetVersionExW tells a program without a compatibility manifest entry an older version
+    // than the real one; ntdll's own call does not.
+    RTL_OSVERSIONINFOW Info{};
+    Info.dwOSVersionInfoSize = sizeof(Info);
+    // Going through void (*)() keeps GCC from warning about the cast between function types.
+    const auto RtlGetVersion = reinterpret_cast<TRtlGetVersion>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+    if (!RtlGetVersion || RtlGetVersion(&Info) != 0) {
+        Info = {};
+        Info.dwOSVersionInfoSize = sizeof(Info);
+        if (!GetVersionExW(&Info)) {
+            // Nothing to go by but that 64-bit Windows is NT. The endpoint path fails silently
+            // where it is missing; the mixer path would show error boxes.
+            return {true, 6};
+        }
+    }
+    return {Info.dwPlatformId == VER_PLATFORM_WIN32_NT, Info.dwMajorVersion};
+}
+
+std::unique_ptr<platform::IAudioDeviceEnumerator> TWin32Audio::CreateDeviceEnumerator() {
+    TComRef<IMMDeviceEnumerator> Enumerator;
+    if (FAILED(CoCreateInstance(MM_DEVICE_ENUMERATOR_CLASS, nullptr, CLSCTX_ALL,
+                                MM_DEVICE_ENUMERATOR_IID, Enumerator.Put())) ||
+        !Enumerator) {
+        return nullptr;
+    }
+    return std::make_unique<TDeviceEnumerator>(std::move(Enumerator));
+}
+
+std::uint32_t TWin32Audio::MixerDeviceCount() {
+    return mixerGetNumDevs();
+}
+
+std::unique_ptr<platform::IMixerDevice> TWin32Audio::OpenMixer(std::uint32_t ADeviceId) {
+    HMIXER Mixer = nullptr;
+    if (mixerOpen(&Mixer, ADeviceId, 0, 0, MIXER_OBJECTF_MIXER | CALLBACK_NULL) !=
+            MMSYSERR_NOERROR ||
+        !Mixer) {
+        return nullptr;
+    }
+    return std::make_unique<TMixerDevice>(Mixer);
+}
+
+} // namespace vanto::win32
