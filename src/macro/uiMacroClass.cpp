@@ -201,6 +201,14 @@ void TuiMacroClass::DeleteMacro(const std::u16string& AMacroName) {
 }
 
 void TuiMacroClass::InsertMacro(const TMACROKEYINFO& AMacroKeyInfo, int AIndex) {
+    InsertSteps(AMacroKeyInfo, AIndex, false);
+}
+
+void TuiMacroClass::InsertMacroAfter(const TMACROKEYINFO& AMacroKeyInfo, int AIndex) {
+    InsertSteps(AMacroKeyInfo, AIndex, true);
+}
+
+void TuiMacroClass::InsertSteps(const TMACROKEYINFO& AMacroKeyInfo, int AIndex, bool AAfter) {
     if (!FCurrentMacroAction) {
         return;
     }
@@ -212,23 +220,11 @@ void TuiMacroClass::InsertMacro(const TMACROKEYINFO& AMacroKeyInfo, int AIndex) 
         if (!Position) {
             break;
         }
-        FCurrentMacroAction->InsertAction(Source.MacroList[I], *Position);
-    }
-    RebuildCurrentMacroAction();
-}
-
-void TuiMacroClass::InsertMacroAfter(const TMACROKEYINFO& AMacroKeyInfo, int AIndex) {
-    if (!FCurrentMacroAction) {
-        return;
-    }
-    const TMACROKEYINFO Source = AMacroKeyInfo;
-    const std::size_t Count = UsedStepCount(Source);
-    for (std::size_t I = 0; I < Count && !FCurrentMacroAction->IsFull(); ++I) {
-        const std::optional<int> Position = StepPosition(AIndex, I);
-        if (!Position) {
-            break;
+        if (AAfter) {
+            FCurrentMacroAction->InsertActionAfter(Source.MacroList[I], *Position);
+        } else {
+            FCurrentMacroAction->InsertAction(Source.MacroList[I], *Position);
         }
-        FCurrentMacroAction->InsertActionAfter(Source.MacroList[I], *Position);
     }
     RebuildCurrentMacroAction();
 }

@@ -91,6 +91,7 @@ private:
     bool IsValidMacroIndex(int AIndex) const;
     void RenumberMacros();
     void RebuildCurrentMacroAction();
+    void InsertSteps(const TMACROKEYINFO& AMacroKeyInfo, int AIndex, bool AAfter);
     void AppendMacros(const TMACROKEYINFOLIST& AMacroKeyInfoList);
     void SwapMacros(int AIndex, int AOther);
     TMACROKEYINFO& EntryAt(int AIndex);
