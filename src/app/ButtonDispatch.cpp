@@ -8,9 +8,7 @@
 namespace vanto {
 
 bool SetProfileID(platform::IRegistry& ARegistry, int AValue) {
-    if (!ARegistry.KeyExists(VANTO_REGISTRY_KEY)) {
-        return false;
-    }
+    // The write itself refuses a missing key: it opens the key, never creates it.
     return ARegistry.WriteDWordValue(VANTO_REGISTRY_KEY, PROFILE_ID_VALUE_NAME,
                                      static_cast<std::uint32_t>(AValue));
 }

@@ -1,14 +1,12 @@
 #pragma once
 
+#include "platform/Utf16.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace vanto {
-
-// Printable ASCII as it is, '"' and '\' escaped, everything else as a lower-case \uXXXX
-// escape, so the result prints the same whatever the console's code page.
-std::string EscapeForPrinting(std::u16string_view AText);
 
 // One lookup as the line `description="..." hid=0x..` (no line end), the hid value in at least
 // two lower-case hex digits.

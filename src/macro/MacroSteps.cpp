@@ -10,12 +10,7 @@ namespace {
 
 TMACROKEY MakeStep(std::uint16_t AType, std::uint16_t AState, std::uint8_t AValue1,
                    std::uint8_t AValue2) {
-    TMACROKEY Step{};
-    Step.nKeyType = AType;
-    Step.nKeyState = AState;
-    Step.Value1 = AValue1;
-    Step.Value2 = AValue2;
-    return Step;
+    return TMACROKEY{AType, AState, AValue1, AValue2};
 }
 
 std::uint16_t StateOf(bool APress) {

@@ -17,6 +17,26 @@ std::u16string DecimalToUtf16(long long AValue) {
     return AsciiToUtf16(std::to_string(AValue));
 }
 
+std::string EscapeForPrinting(std::u16string_view AText) {
+    static constexpr char HexDigits[] = "0123456789abcdef";
+    std::string Out;
+    Out.reserve(AText.size());
+    for (char16_t C : AText) {
+        if (C == u'"' || C == u'\\') {
+            Out += '\\';
+            Out += static_cast<char>(C);
+        } else if (C >= 0x20 && C < 0x7F) {
+            Out += static_cast<char>(C);
+        } else {
+            Out += "\\u";
+            for (int Shift = 12; Shift >= 0; Shift -= 4) {
+                Out += HexDigits[(C >> Shift) & 0xF];
+            }
+        }
+    }
+    return Out;
+}
+
 char16_t UpperCaseOf(char16_t AChar) {
     return (AChar >= u'a' && AChar <= u'z') ? static_cast<char16_t>(AChar - (u'a' - u'A')) : AChar;
 }

@@ -61,12 +61,7 @@ std::string Describe(const TSimInputEvent& AEvent) {
 
 TMACROKEY Step(std::uint16_t AType, std::uint16_t AState, std::uint8_t AValue1,
                std::uint8_t AValue2) {
-    TMACROKEY Result{};
-    Result.nKeyType = AType;
-    Result.nKeyState = AState;
-    Result.Value1 = AValue1;
-    Result.Value2 = AValue2;
-    return Result;
+    return TMACROKEY{AType, AState, AValue1, AValue2};
 }
 
 class MacroPlaybackTest : public testing::Test {

@@ -1,5 +1,6 @@
 #include "RecordJson.h"
 
+#include "platform/Utf16.h"
 #include "profile/pubunit_quorvin.h"
 
 #include <algorithm>
@@ -38,20 +39,7 @@ public:
     }
     template <std::size_t N> void Text(std::string_view AKey, const char16_t (&AField)[N]) {
         Member(AKey);
-        FOut << '"';
-        // \u escapes keep the output ASCII, whatever the console's code page.
-        for (char16_t C : ReadRecordText(AField)) {
-            if (C == u'"' || C == u'\\') {
-                FOut << '\\' << static_cast<char>(C);
-            } else if (C >= 0x20 && C < 0x7F) {
-                FOut << static_cast<char>(C);
-            } else {
-                static constexpr char Hex[] = "0123456789abcdef";
-                FOut << "\\u" << Hex[C >> 12] << Hex[(C >> 8) & 0xF] << Hex[(C >> 4) & 0xF]
-                     << Hex[C & 0xF];
-            }
-        }
-        FOut << '"';
+        FOut << '"' << EscapeForPrinting(ReadRecordText(AField)) << '"';
     }
     void Finish() { FOut << "\n"; }
 
