@@ -44,7 +44,7 @@ TVantoMonExMain::TVantoMonExMain(const platform::TPlatform& APlatform, TDM& ADM)
     FDispatcher.OnPlayCurrentMacro = [this] { FPlayer.PlayCurrentMacro(); };
     FDispatcher.OnMicrophoneMute = [this] { FAudioControl.MicrophoneMute(); };
     FAboutWindow = FPlatform.FScenes.CreateSceneWindow(
-        FHandle, platform::WM_COMMAND_MESSAGE, platform::TScenePlacement::CentredOnDesktop, false);
+        FHandle, platform::WM_COMMAND_MESSAGE, platform::TScenePlacement::CentredOnDesktop, {});
 }
 
 void TVantoMonExMain::FormCreate() {

@@ -6,6 +6,7 @@
 #include "platform/DeviceNotifications.h"
 #include "platform/FileSystem.h"
 #include "platform/Hid.h"
+#include "platform/HookLibrary.h"
 #include "platform/IniFile.h"
 #include "platform/InputSynthesis.h"
 #include "platform/Locale.h"
@@ -35,6 +36,7 @@ struct TPlatform {
     IInputSynthesis& FInput;
     IAudio& FAudio;
     IMessageBox& FMessageBox;
+    IHookLibrary& FHooks;
 };
 
 } // namespace vanto::platform

@@ -53,6 +53,10 @@ struct TSceneItem {
     TTextAlign FAlign = TTextAlign::Left;
     // A click inside FBounds posts the window's click message with this id as wParam; 0: none.
     TWParam FCommandId = 0;
+    // When above 0, the fill runs from FFill to FAnimateTo in this many seconds, easing out
+    // exponentially, then back again, for as long as the window shows the scene.
+    float FAnimateSeconds = 0;
+    TSceneColor FAnimateTo;
 };
 
 struct TScene {
@@ -65,15 +69,31 @@ struct TScene {
 class ISceneWindow {
 public:
     virtual ~ISceneWindow() = default;
-    // Shows (or redraws) the scene; the window takes the scene's size.
+    // Shows (or redraws) the scene; the window takes the scene's size. A window already shown
+    // only takes the new scene here and draws it from the message loop, so that a caller inside
+    // an input hook never waits for a paint.
     virtual void Show(const TScene& AScene) = 0;
     virtual void Hide() = 0;
     virtual bool IsVisible() = 0;
+    // Gives the window the input focus and puts it on top of its band (the always-on-top band
+    // for a top-most window), shown, with its position and size unchanged.
     virtual void BringToFront() = 0;
     virtual TWindowHandle Handle() = 0;
 };
 
-enum class TScenePlacement { CentredOnDesktop, TopRightOfWorkArea };
+enum class TScenePlacement {
+    CentredOnDesktop,
+    TopRightOfWorkArea,
+    // Centred across the primary screen, its bottom edge 50 pixels above the screen's.
+    BottomCentreOfScreen,
+};
+
+struct TSceneWindowStyle {
+    bool FTopMost = false;
+    // Drawn with each pixel's own alpha over what lies beneath, instead of opaque.
+    bool FPerPixelAlpha = false;
+    std::u16string FTitle;
+};
 
 class ISceneWindows {
 public:
@@ -82,7 +102,7 @@ public:
     virtual std::unique_ptr<ISceneWindow> CreateSceneWindow(TWindowHandle AOwner,
                                                             TMessageId AClickMessage,
                                                             TScenePlacement APlacement,
-                                                            bool ATopMost) = 0;
+                                                            const TSceneWindowStyle& AStyle) = 0;
 };
 
 } // namespace vanto::platform

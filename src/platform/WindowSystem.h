@@ -27,6 +27,9 @@ public:
     virtual void DestroyHiddenWindow(TWindowHandle AWindow) = 0;
     // Brings a top-level window to the foreground; false when the platform refused.
     virtual bool BringToForeground(TWindowHandle AWindow) = 0;
+    // The title of the window the user works in now, at most 255 characters; empty when none.
+    virtual std::u16string ForegroundWindowTitle() = 0;
+    virtual void HideWindow(TWindowHandle AWindow) = 0;
     // The top-level window of that class, any title; 0 when there is none.
     virtual TWindowHandle FindTopWindow(const std::u16string& AClassName) = 0;
 

@@ -25,7 +25,7 @@ TSimSession::TSimSession(const std::filesystem::path& ARoot, std::ostream& ATrac
                                                 FDebug,      FSim.FClock,  FShell,
                                                 FSim.FIni,   FSim.FLocale, FHid,
                                                 FSim.FHid,   FTray,        FScenes,
-                                                FSim.FInput, FSim.FAudio,  FSim.FMessageBox} {}
+                                                FSim.FInput, FSim.FAudio,  FSim.FMessageBox, FSim.FHooks} {}
 
 TSimSession::~TSimSession() {
     CloseMonitor();

@@ -240,13 +240,14 @@ void TTracingTrayIcon::ShowMenu(const std::vector<platform::TMenuItem>& AItems) 
 std::unique_ptr<platform::ISceneWindow>
 TTracingSceneWindows::CreateSceneWindow(platform::TWindowHandle AOwner,
                                         platform::TMessageId AClickMessage,
-                                        platform::TScenePlacement APlacement, bool ATopMost) {
+                                        platform::TScenePlacement APlacement,
+                                        const platform::TSceneWindowStyle& AStyle) {
     // The placement tells the two windows apart: the About window sits in the middle of the
-    // desktop, the recording overlay in a corner of the work area.
+    // desktop, the recording overlay at the bottom of the screen.
     std::string Name = APlacement == platform::TScenePlacement::CentredOnDesktop ? "about window"
                                                                                  : "record window";
     return std::make_unique<TTracingSceneWindow>(
-        FInner.CreateSceneWindow(AOwner, AClickMessage, APlacement, ATopMost), std::move(Name),
+        FInner.CreateSceneWindow(AOwner, AClickMessage, APlacement, AStyle), std::move(Name),
         FTrace);
 }
 

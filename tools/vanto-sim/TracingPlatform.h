@@ -143,7 +143,7 @@ public:
     std::unique_ptr<platform::ISceneWindow> CreateSceneWindow(platform::TWindowHandle AOwner,
                                                               platform::TMessageId AClickMessage,
                                                               platform::TScenePlacement APlacement,
-                                                              bool ATopMost) override;
+                                                              const platform::TSceneWindowStyle& AStyle) override;
 
 private:
     platform::ISceneWindows& FInner;

@@ -354,6 +354,18 @@ std::size_t TSimAudio::MixersOpenNow() const {
 void TSimMessageBox::Show(const std::u16string& AText) {
     std::lock_guard Guard(FLock);
     FShown.push_back(AText);
+    FCaptions.emplace_back();
+}
+
+void TSimMessageBox::ShowError(const std::u16string& AText, const std::u16string& ACaption) {
+    std::lock_guard Guard(FLock);
+    FShown.push_back(AText);
+    FCaptions.push_back(ACaption);
+}
+
+std::vector<std::u16string> TSimMessageBox::Captions() const {
+    std::lock_guard Guard(FLock);
+    return FCaptions;
 }
 
 std::vector<std::u16string> TSimMessageBox::Shown() const {
@@ -364,6 +376,7 @@ std::vector<std::u16string> TSimMessageBox::Shown() const {
 void TSimMessageBox::Clear() {
     std::lock_guard Guard(FLock);
     FShown.clear();
+    FCaptions.clear();
 }
 
 } // namespace vanto::sim

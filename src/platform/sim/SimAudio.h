@@ -91,12 +91,16 @@ private:
 class TSimMessageBox final : public platform::IMessageBox {
 public:
     void Show(const std::u16string& AText) override;
+    void ShowError(const std::u16string& AText, const std::u16string& ACaption) override;
     std::vector<std::u16string> Shown() const;
+    // The caption of each box in Shown(); empty for a plain box.
+    std::vector<std::u16string> Captions() const;
     void Clear();
 
 private:
     mutable std::mutex FLock;
     std::vector<std::u16string> FShown;
+    std::vector<std::u16string> FCaptions;
 };
 
 } // namespace vanto::sim

@@ -10,7 +10,7 @@ TSimPlatform::TSimPlatform(const std::filesystem::path& ARoot)
       FShell(DOCUMENTS, PROGRAM_FOLDER), FPlatform{FRegistry, FFiles, FWindows,   FDebug,
                                                    FClock,    FShell, FIni,       FLocale,
                                                    FHid,      FHid,   FTray,      FScenes,
-                                                   FInput,    FAudio, FMessageBox} {
+                                                   FInput,    FAudio, FMessageBox, FHooks} {
     for (const char16_t* Folder : {u"C:", u"C:\\Users", u"C:\\Users\\Ann", DOCUMENTS,
                                    u"C:\\Program Files", PROGRAM_FOLDER}) {
         FFiles.MakeFolder(Folder);

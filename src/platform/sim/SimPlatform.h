@@ -6,6 +6,7 @@
 #include "platform/sim/SimDebugOutput.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimHid.h"
+#include "platform/sim/SimHookLibrary.h"
 #include "platform/sim/SimIniFile.h"
 #include "platform/sim/SimInputSynthesis.h"
 #include "platform/sim/SimLocale.h"
@@ -47,6 +48,7 @@ public:
     TSimInputSynthesis FInput{FClock};
     TSimAudio FAudio;
     TSimMessageBox FMessageBox;
+    TSimHookLibrary FHooks{FClock};
 
     static constexpr char16_t DOCUMENTS[] = u"C:\\Users\\Ann\\Documents";
     static constexpr char16_t PROGRAM_FOLDER[] = u"C:\\Program Files\\Vanto";

@@ -5,15 +5,17 @@
 namespace vanto::sim {
 
 TSimSceneWindow::TSimSceneWindow(platform::IWindowSystem& AWindows, platform::TWindowHandle AOwner,
-                                 platform::TMessageId AClickMessage, bool ATopMost,
+                                 platform::TMessageId AClickMessage,
+                                 platform::TScenePlacement APlacement,
+                                 const platform::TSceneWindowStyle& AStyle,
                                  std::vector<TSimSceneWindow*>& ARegistry)
     : FWindows(AWindows), FRegistry(ARegistry), FOwner(AOwner), FClickMessage(AClickMessage),
       FHandle(AWindows.CreateHiddenWindow(
-          u"TSimSceneWindow", u"",
+          u"TSimSceneWindow", AStyle.FTitle,
           [](platform::TMessageId, platform::TWParam, platform::TLParam) {
               return platform::TMessageResult{0};
           })),
-      FTopMost(ATopMost) {
+      FPlacement(APlacement), FStyle(AStyle) {
     FRegistry.push_back(this);
 }
 
@@ -45,9 +47,11 @@ bool TSimSceneWindow::ClickAt(int AX, int AY) {
 
 std::unique_ptr<platform::ISceneWindow>
 TSimSceneWindows::CreateSceneWindow(platform::TWindowHandle AOwner,
-                                    platform::TMessageId AClickMessage, platform::TScenePlacement,
-                                    bool ATopMost) {
-    return std::make_unique<TSimSceneWindow>(FWindows, AOwner, AClickMessage, ATopMost, FCreated);
+                                    platform::TMessageId AClickMessage,
+                                    platform::TScenePlacement APlacement,
+                                    const platform::TSceneWindowStyle& AStyle) {
+    return std::make_unique<TSimSceneWindow>(FWindows, AOwner, AClickMessage, APlacement, AStyle,
+                                             FCreated);
 }
 
 } // namespace vanto::sim

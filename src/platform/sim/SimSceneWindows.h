@@ -12,18 +12,26 @@ namespace vanto::sim {
 class TSimSceneWindow final : public platform::ISceneWindow {
 public:
     TSimSceneWindow(platform::IWindowSystem& AWindows, platform::TWindowHandle AOwner,
-                    platform::TMessageId AClickMessage, bool ATopMost,
+                    platform::TMessageId AClickMessage, platform::TScenePlacement APlacement,
+                    const platform::TSceneWindowStyle& AStyle,
                     std::vector<TSimSceneWindow*>& ARegistry);
     ~TSimSceneWindow() override;
 
     void Show(const platform::TScene& AScene) override;
     void Hide() override { FVisible = false; }
     bool IsVisible() override { return FVisible; }
-    void BringToFront() override { FWindows.BringToForeground(FHandle); }
+    void BringToFront() override {
+        ++FBringToFrontCount;
+        FVisible = true;
+        FWindows.BringToForeground(FHandle);
+    }
     platform::TWindowHandle Handle() override { return FHandle; }
 
     const platform::TScene& Scene() const { return FScene; }
-    bool TopMost() const { return FTopMost; }
+    bool TopMost() const { return FStyle.FTopMost; }
+    const platform::TSceneWindowStyle& Style() const { return FStyle; }
+    platform::TScenePlacement Placement() const { return FPlacement; }
+    int BringToFrontCount() const { return FBringToFrontCount; }
     int ShowCount() const { return FShowCount; }
     // A click at a point of the client area, as a user would make it.
     bool ClickAt(int AX, int AY);
@@ -34,8 +42,10 @@ private:
     platform::TWindowHandle FOwner;
     platform::TMessageId FClickMessage;
     platform::TWindowHandle FHandle;
-    bool FTopMost;
+    platform::TScenePlacement FPlacement;
+    platform::TSceneWindowStyle FStyle;
     bool FVisible = false;
+    int FBringToFrontCount = 0;
     int FShowCount = 0;
     platform::TScene FScene;
 };
@@ -46,7 +56,7 @@ public:
     std::unique_ptr<platform::ISceneWindow> CreateSceneWindow(platform::TWindowHandle AOwner,
                                                               platform::TMessageId AClickMessage,
                                                               platform::TScenePlacement APlacement,
-                                                              bool ATopMost) override;
+                                                              const platform::TSceneWindowStyle& AStyle) override;
     // The windows that exist now, in the order they were made.
     const std::vector<TSimSceneWindow*>& Windows() const { return FCreated; }
 

@@ -55,6 +55,25 @@ TWindowHandle TSimWindowSystem::Foreground() {
     return FWindows.contains(FForeground) ? FForeground : 0;
 }
 
+std::u16string TSimWindowSystem::ForegroundWindowTitle() {
+    std::lock_guard Guard(FLock);
+    const auto Window = FWindows.find(FForeground);
+    return Window != FWindows.end() ? Window->second.FTitle.substr(0, 255) : std::u16string();
+}
+
+void TSimWindowSystem::HideWindow(TWindowHandle AWindow) {
+    std::lock_guard Guard(FLock);
+    if (const auto Window = FWindows.find(AWindow); Window != FWindows.end()) {
+        Window->second.FHidden = true;
+    }
+}
+
+bool TSimWindowSystem::WasHidden(TWindowHandle AWindow) {
+    std::lock_guard Guard(FLock);
+    const auto Window = FWindows.find(AWindow);
+    return Window != FWindows.end() && Window->second.FHidden;
+}
+
 bool TSimWindowSystem::IsWindow(TWindowHandle AWindow) {
     std::lock_guard Guard(FLock);
     return FWindows.contains(AWindow);

@@ -34,6 +34,10 @@ public:
     platform::TWindowHandle FindTopWindow(const std::u16string& AClassName) override;
     bool BringToForeground(platform::TWindowHandle AWindow) override;
     platform::TWindowHandle Foreground();
+    std::u16string ForegroundWindowTitle() override;
+    void HideWindow(platform::TWindowHandle AWindow) override;
+    // Whether HideWindow was asked for this window.
+    bool WasHidden(platform::TWindowHandle AWindow);
     bool Post(platform::TWindowHandle AWindow, platform::TMessageId AMsg, platform::TWParam AWParam,
               platform::TLParam ALParam) override;
     platform::TMessageResult Send(platform::TWindowHandle AWindow, platform::TMessageId AMsg,
@@ -58,6 +62,7 @@ private:
         std::u16string FClassName;
         std::u16string FTitle;
         std::shared_ptr<platform::TWindowProc> FProc;
+        bool FHidden = false;
     };
     struct TMessage {
         platform::TWindowHandle FWindow;
