@@ -34,4 +34,8 @@ void TWin32MessageBox::Show(const std::u16string& AText) {
     MessageBoxW(nullptr, AsWide(AText), Caption.c_str(), MB_OK | MB_TASKMODAL);
 }
 
+void TWin32MessageBox::ShowError(const std::u16string& AText, const std::u16string& ACaption) {
+    MessageBoxW(nullptr, AsWide(AText), AsWide(ACaption), MB_OK | MB_ICONERROR | MB_TASKMODAL);
+}
+
 } // namespace vanto::win32

@@ -9,6 +9,7 @@ namespace vanto::win32 {
 class TWin32MessageBox final : public platform::IMessageBox {
 public:
     void Show(const std::u16string& AText) override;
+    void ShowError(const std::u16string& AText, const std::u16string& ACaption) override;
 };
 
 } // namespace vanto::win32

@@ -23,7 +23,8 @@ constexpr const wchar_t* SCENE_WINDOW_CLASS = L"VantoSceneWindow";
 class TWin32SceneWindow final : public platform::ISceneWindow {
 public:
     TWin32SceneWindow(TWindowHandle AOwner, platform::TMessageId AClickMessage,
-                      TScenePlacement APlacement, bool ATopMost);
+                      TScenePlacement APlacement,
+                      const platform::TSceneWindowStyle& AStyle);
     ~TWin32SceneWindow() override;
     TWin32SceneWindow(const TWin32SceneWindow&) = delete;
     TWin32SceneWindow& operator=(const TWin32SceneWindow&) = delete;
@@ -124,15 +125,16 @@ bool Contains(const platform::TSceneRect& ARect, int AX, int AY) {
 }
 
 TWin32SceneWindow::TWin32SceneWindow(TWindowHandle AOwner, platform::TMessageId AClickMessage,
-                                     TScenePlacement APlacement, bool ATopMost)
+                                     TScenePlacement APlacement,
+                                     const platform::TSceneWindowStyle& AStyle)
     : FOwner(reinterpret_cast<HWND>(AOwner)), FClickMessage(AClickMessage), FPlacement(APlacement),
-      FTopMost(ATopMost) {
+      FTopMost(AStyle.FTopMost) {
     if (!EnsureSceneClass()) {
         return;
     }
     // A tool window gets no taskbar button; the owner is only told of clicks, not made the
     // window's owner, so that its hiding or destruction leaves this window alone.
-    const DWORD ExStyle = WS_EX_TOOLWINDOW | (ATopMost ? WS_EX_TOPMOST : 0);
+    const DWORD ExStyle = WS_EX_TOOLWINDOW | (FTopMost ? WS_EX_TOPMOST : 0);
     CreateWindowExW(ExStyle, SCENE_WINDOW_CLASS, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                     ThisModule(), this);
 }
@@ -285,10 +287,11 @@ bool TWin32SceneWindow::SetHandCursor() {
 
 std::unique_ptr<platform::ISceneWindow>
 TWin32SceneWindows::CreateSceneWindow(TWindowHandle AOwner, platform::TMessageId AClickMessage,
-                                      TScenePlacement APlacement, bool ATopMost) {
+                                      TScenePlacement APlacement,
+                                      const platform::TSceneWindowStyle& AStyle) {
     // A window that could not be made has handle 0 and never shows, as a failed platform call
     // leaves things as they were.
-    return std::make_unique<TWin32SceneWindow>(AOwner, AClickMessage, APlacement, ATopMost);
+    return std::make_unique<TWin32SceneWindow>(AOwner, AClickMessage, APlacement, AStyle);
 }
 
 } // namespace vanto::win32

@@ -20,7 +20,7 @@ public:
     std::unique_ptr<platform::ISceneWindow> CreateSceneWindow(platform::TWindowHandle AOwner,
                                                               platform::TMessageId AClickMessage,
                                                               platform::TScenePlacement APlacement,
-                                                              bool ATopMost) override;
+                                                              const platform::TSceneWindowStyle& AStyle) override;
 };
 
 } // namespace vanto::win32

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <exception>
 #include <memory>
 #include <utility>
@@ -168,6 +169,17 @@ TWindowHandle TWin32WindowSystem::FindTopWindow(const std::u16string& AClassName
 
 bool TWin32WindowSystem::BringToForeground(TWindowHandle AWindow) {
     return SetForegroundWindow(reinterpret_cast<HWND>(AWindow)) != FALSE;
+}
+
+std::u16string TWin32WindowSystem::ForegroundWindowTitle() {
+    std::array<wchar_t, 256> Title{};
+    const HWND Window = GetForegroundWindow();
+    const int Length = Window != nullptr ? GetWindowTextW(Window, Title.data(), Title.size()) : 0;
+    return FromWide(std::wstring_view(Title.data(), Length > 0 ? Length : 0));
+}
+
+void TWin32WindowSystem::HideWindow(TWindowHandle AWindow) {
+    ShowWindow(ToHwnd(AWindow), SW_HIDE);
 }
 
 bool TWin32WindowSystem::Post(TWindowHandle AWindow, TMessageId AMsg, TWParam AWParam,

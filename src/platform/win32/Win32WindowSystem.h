@@ -31,6 +31,8 @@ public:
     void DestroyHiddenWindow(platform::TWindowHandle AWindow) override;
     platform::TWindowHandle FindTopWindow(const std::u16string& AClassName) override;
     bool BringToForeground(platform::TWindowHandle AWindow) override;
+    std::u16string ForegroundWindowTitle() override;
+    void HideWindow(platform::TWindowHandle AWindow) override;
 
     bool Post(platform::TWindowHandle AWindow, platform::TMessageId AMsg, platform::TWParam AWParam,
               platform::TLParam ALParam) override;

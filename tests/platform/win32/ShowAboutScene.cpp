@@ -50,7 +50,7 @@ int main(int AArgc, char** AArgv) {
         });
     win32::TWin32SceneWindows SceneWindows;
     About = SceneWindows.CreateSceneWindow(Owner, CLICK_MESSAGE,
-                                           platform::TScenePlacement::CentredOnDesktop, false);
+                                           platform::TScenePlacement::CentredOnDesktop, {});
     About->Show(BuildAboutScene(Chinese ? ChineseTexts() : AboutSourceTexts()));
     About->BringToFront();
     Windows.StartTimer(Owner, CLOSE_TIMER, Seconds * 1000);

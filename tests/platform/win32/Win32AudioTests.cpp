@@ -29,6 +29,9 @@ constexpr char NO_ENDPOINT_SKIP[] =
 class TRecordingMessageBox final : public platform::IMessageBox {
 public:
     void Show(const std::u16string& AText) override { FShown.push_back(AText); }
+    void ShowError(const std::u16string& AText, const std::u16string&) override {
+        FShown.push_back(AText);
+    }
     std::vector<std::u16string> FShown;
 };
 

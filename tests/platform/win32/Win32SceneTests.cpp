@@ -253,7 +253,9 @@ protected:
 
     std::unique_ptr<platform::ISceneWindow> Open(platform::TScenePlacement APlacement,
                                                  bool ATopMost) {
-        auto Window = FScenes.CreateSceneWindow(FOwner, ClickMsg, APlacement, ATopMost);
+        platform::TSceneWindowStyle Style;
+        Style.FTopMost = ATopMost;
+        auto Window = FScenes.CreateSceneWindow(FOwner, ClickMsg, APlacement, Style);
         Window->Show(BuildAboutScene(English));
         return Window;
     }
