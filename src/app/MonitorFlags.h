@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 namespace vanto {
 
 // The two flags that the actions own and the dispatcher reads. One set lives as long as the
@@ -7,6 +9,10 @@ namespace vanto {
 struct TMonitorFlags {
     bool MacroPlaying = false;   // a host playback is running
     bool MacroRecording = false; // an on-the-fly recording session is running
+    // A button or wheel event has been recorded since the recording started.
+    bool RecordArmed = false;
+    // Milliseconds collected since the last recorded button or wheel step, not yet written.
+    std::int32_t PendingDelay = 0;
 };
 
 } // namespace vanto

@@ -28,7 +28,9 @@ TVantoMonExMain::TVantoMonExMain(const platform::TPlatform& APlatform, TDM& ADM)
       FDispatcher(APlatform.FWindows, APlatform.FRegistry, APlatform.FDebug,
                   ADM.FCurrentProfileInfo, FFlags),
       FPlayer(APlatform.FInput, APlatform.FDebug, FFlags, ADM.FCurrentProfileInfo),
-      FAudioControl(APlatform.FAudio, APlatform.FMessageBox), FPlatform(APlatform), FDM(ADM) {
+      FAudioControl(APlatform.FAudio, APlatform.FMessageBox), FUploadTarget(uiHIDData1),
+      FUploader(FUploadTarget, APlatform.FWindows), uiHook1(APlatform.FHooks, APlatform.FMessageBox),
+      FPlatform(APlatform), FDM(ADM) {
     FHandle = FPlatform.FWindows.CreateHiddenWindow(
         MONITOR_WINDOW_CLASS, MONITOR_WINDOW_TITLE,
         [this](TMessageId AMsg, TWParam AWParam, TLParam ALParam) {
@@ -43,6 +45,15 @@ TVantoMonExMain::TVantoMonExMain(const platform::TPlatform& APlatform, TDM& ADM)
     uiHIDEvent1.OnDeviceArrival = [this](TuiHIDEvent&) { uiHIDEvent1DeviceArrival(); };
     FDispatcher.OnPlayCurrentMacro = [this] { FPlayer.PlayCurrentMacro(); };
     FDispatcher.OnMicrophoneMute = [this] { FAudioControl.MicrophoneMute(); };
+    FDispatcher.OnToggleMacroRecording = [this](std::uint8_t AKeyIndex) {
+        ToggleMacroRecording(AKeyIndex);
+    };
+    uiHook1.OnRecordMouseMacroKey = [this](std::int32_t MacroType, TMouseButtons AButton,
+                                           std::int32_t AState, std::uint16_t, std::uint16_t,
+                                           double, const std::u16string& MacroKeyString,
+                                           const std::u16string&, const TMouseMacroKeyList&) {
+        uiHook1RecordMouseMacroKey(MacroType, AButton, AState, MacroKeyString);
+    };
     FAboutWindow = FPlatform.FScenes.CreateSceneWindow(
         FHandle, platform::WM_COMMAND_MESSAGE, platform::TScenePlacement::CentredOnDesktop, {});
 }
@@ -53,6 +64,11 @@ void TVantoMonExMain::FormCreate() {
 }
 
 TVantoMonExMain::~TVantoMonExMain() {
+    // Quitting while a recording runs leaves nothing behind: no hook, no overlay.
+    if (FFrmRecord) {
+        CloseRecordOverlay();
+        uiHook1.StopRecordMouseMacro();
+    }
     StopDevice();
     FPlatform.FTray.Remove();
     FAboutWindow.reset();
@@ -94,6 +110,8 @@ TMessageResult TVantoMonExMain::WindowProc(TMessageId AMsg, TWParam AWParam, TLP
     case platform::WM_TIMER_MESSAGE:
         if (AWParam == DEVICE_ARRIVAL_TIMER_ID) {
             TimerDeviceArrialTimer();
+        } else if (AWParam == RECORD_GUARD_TIMER_ID && FFrmRecord) {
+            FFrmRecord->Timer1Timer();
         }
         return 0;
     case platform::WM_POWERBROADCAST_MESSAGE:

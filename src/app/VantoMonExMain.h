@@ -3,9 +3,13 @@
 #include "app/ButtonDispatch.h"
 #include "app/MonitorFlags.h"
 #include "audio/MicrophoneMute.h"
+#include "device/FeatureReportTarget.h"
+#include "device/ProfileUpload.h"
 #include "device/uiHIDData.h"
 #include "device/uiHIDEvent.h"
+#include "macro/FrmRecord.h"
 #include "macro/MacroPlayback.h"
+#include "macro/uiHook.h"
 #include "platform/Platform.h"
 #include "profile/DM.h"
 #include "profile/ProfileErrors.h"
@@ -27,6 +31,10 @@ inline constexpr platform::TMessageId WM_TRAY_ICON = platform::WM_USER_FIRST + 1
 // The timer that opens the mouse once HID arrivals have settled.
 inline constexpr std::uintptr_t DEVICE_ARRIVAL_TIMER_ID = 1;
 inline constexpr std::uint32_t DEVICE_ARRIVAL_DELAY_MS = 1500;
+// The recording overlay's guard timer.
+inline constexpr std::uintptr_t RECORD_GUARD_TIMER_ID = 2;
+// The name an on-the-fly recording is stored under, before translation.
+inline constexpr char16_t USER_RECORDED_MACRO_NAME[] = u"User Recorded";
 
 // The monitor's main form: a hidden window that the configuration application finds by its
 // class and title, the tray icon with its menu, the About window, and the owner of the device
@@ -58,6 +66,18 @@ public:
     void StopDevice();
     void ProcessMessagesAndSleep50ms();
 
+    // On-the-fly recording: a press of a record button starts it, the next press stops it and
+    // stores what was recorded into the current profile and the mouse.
+    void ToggleMacroRecording(std::uint8_t AKeyIndex);
+    void uiHook1RecordMouseMacroKey(std::int32_t MacroType, TMouseButtons AButton,
+                                    std::int32_t AState, const std::u16string& MacroKeyString);
+    void ShowRecordOverlay();
+    void CloseRecordOverlay();
+    void AddRecordOverlayLine(std::uint8_t AType, std::uint8_t AValue, std::uint8_t AIndex);
+    void HideApplicationWindow(bool AFlag);
+    // The overlay while a recording runs, else null.
+    const TFrmRecord* RecordOverlay() const { return FFrmRecord.get(); }
+
     // The language selection of the translation component, which comes later; unassigned, it
     // is skipped.
     std::function<void(std::uint8_t ALanguageIndex)> OnSelectLanguage;
@@ -68,6 +88,9 @@ public:
     TButtonDispatcher FDispatcher;
     TMacroPlayer FPlayer;
     TAudioControl FAudioControl;
+    TuiHIDDataTarget FUploadTarget;
+    TProfileUploader FUploader;
+    TuiHook uiHook1;
     TMACROKEYINFO FMacroInfo{};
 
     // What ApplyLanguage set, in the current language.
@@ -86,11 +109,17 @@ private:
     void ReportStorageError(const EProfileError& AError);
     void InitMonitor();
     void AddTrayIcon();
+    void StartMacroRecording();
+    void StopMacroRecording(std::uint8_t AKeyIndex);
+    void StoreRecordedMacro(std::uint8_t AKeyIndex);
+    void RecordStep(TMouseButtons AButton, std::int32_t AState);
+    void CollectPause(const std::u16string& AMilliseconds);
 
     const platform::TPlatform& FPlatform;
     TDM& FDM;
     platform::TWindowHandle FHandle = 0;
     std::unique_ptr<platform::ISceneWindow> FAboutWindow;
+    std::unique_ptr<TFrmRecord> FFrmRecord;
     std::u16string FTrayHint;
     std::u16string FApplicationTitle;
     std::array<std::u16string, 3> FMenuCaptions;

@@ -158,7 +158,7 @@ TEST(RunScenarioTest, SettingsChangedReappliesTheStoredLanguage) {
 
 TEST(RunScenarioTest, ThePressedButtonsActionIsWhatTheDispatcherIsAskedFor) {
     const TRun Presses =
-        RunText("wait 3000\npress 6\npress 7\npress 0\npress 21\nclick left\nwheel up\n");
+        RunText("wait 3000\npress 6\npress 7\npress 0\npress 21\nclick left\n");
     ASSERT_EQ(Presses.FStatus, 0) << Presses.FErr;
     const long Play = Presses.IndexOf("debug: KeyIndex = 6 postmessage record!");
     EXPECT_EQ(Presses.IndexOf("action: "), Play + 1);
@@ -169,14 +169,44 @@ TEST(RunScenarioTest, ThePressedButtonsActionIsWhatTheDispatcherIsAskedFor) {
     EXPECT_GE(Presses.IndexOf("input at 3071 ms: mouse left down"), 0);
     EXPECT_GE(Presses.IndexOf("input at 3077 ms: mouse left up"), 0);
     EXPECT_THAT(Presses.Texts(),
-                Contains("action: toggle macro recording for button 7 (not available yet)"));
+                Contains("action: toggle macro recording for button 7, start"));
     // Button 0 is an ordinary button: the mouse does it, the monitor only logs the key.
     const long Plain = Presses.IndexOf("debug: KeyIndex = 0 postmessage record!");
     EXPECT_EQ(Presses.FLines[Plain + 1].FText, "> press 21");
     // Key index 21 selects profile 0 just as a profile report would.
     EXPECT_GE(Presses.IndexOf("cfg <- 7040 WM_PROFILE_SWITCH w=0 l=0"), 0);
-    EXPECT_THAT(Presses.Texts(), Contains("click left (no recording running)"));
-    EXPECT_THAT(Presses.Texts(), Contains("wheel up (no recording running)"));
+    EXPECT_THAT(Presses.Texts(), Contains("user: left button down (recording)"));
+}
+
+TEST(RunScenarioTest, ARecordingIsListedStoredUploadedAnnouncedAndPlayedBack) {
+    const TRun Run = RunText("cfg-start\nwait 3000\npress 7\nwait 400\nclick left\nwait 250\n"
+                             "wheel down\nwait 100\npress 7\npress 6\n");
+    ASSERT_EQ(Run.FStatus, 0) << Run.FErr;
+    // The overlay keeps its newest four lines in view.
+    EXPECT_GE(Run.IndexOf("record window shown (372x100): Recording... | Mouse ClickDown | 60ms | "
+                          "Mouse ClickUp | 250ms"),
+              0);
+    EXPECT_GE(Run.IndexOf("record window shown (372x100): Recording... | 60ms | Mouse ClickUp | "
+                          "250ms | Wheel Down(Mouse)"),
+              0);
+    // Stored, sent to the mouse, stored as the last recording, and only then announced.
+    const long Profile = Run.IndexOf("registry write: software\\VantoGamingMouse\\VantoProfile1.pfd");
+    const long Upload = Run.IndexOf("mouse <- feature report 3: write memory bank 0 @209 15 bytes "
+                                    "(macro slot 0): 5 steps: button 1 down, delay 60 ms, "
+                                    "button 1 up, delay 250 ms, wheel 1");
+    const long Last = Run.IndexOf("registry write: software\\VantoGamingMouse\\RecordRPROFILE.pfd");
+    const long Told = Run.IndexOf("cfg <- 7038 WM_MACRO_RECORDED w=0 l=0");
+    ASSERT_GE(Profile, 0);
+    EXPECT_LT(Profile, Upload);
+    EXPECT_LT(Upload, Last);
+    EXPECT_LT(Last, Told);
+    EXPECT_GE(Run.IndexOf("record window hidden"), 0);
+    // The play button replays it with the user's pauses.
+    const auto Inputs = Run.Starting("input at ");
+    ASSERT_EQ(Inputs.size(), 3u);
+    const unsigned Start = std::stoul(Inputs[0].FText.substr(9));
+    EXPECT_EQ(Inputs[1].FText, "input at " + std::to_string(Start + 60) + " ms: mouse left up");
+    EXPECT_EQ(Inputs[2].FText, "input at " + std::to_string(Start + 310) + " ms: mouse wheel down");
 }
 
 TEST(RunScenarioTest, UnplugAndPlugOpenTheMouseAgain) {

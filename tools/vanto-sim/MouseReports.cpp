@@ -41,11 +41,23 @@ std::string RegionOf(unsigned AAddress) {
     return {};
 }
 
+std::string DescribeStep(std::span<const std::uint8_t> AStep);
+
+// A write that starts a macro slot carries the macro's first steps: they are shown decoded.
 std::string DescribeWrite(std::span<const std::uint8_t> AReport) {
     const unsigned Address = Word(AReport, 2);
     const unsigned Length = Word(AReport, 4);
-    return "write memory bank " + std::to_string(Address / sim::MOUSE_BANK_DISTANCE) + " @" +
-           std::to_string(Address) + " " + std::to_string(Length) + " bytes" + RegionOf(Address);
+    const std::string Region = RegionOf(Address);
+    std::string Text = "write memory bank " + std::to_string(Address / sim::MOUSE_BANK_DISTANCE) +
+                       " @" + std::to_string(Address) + " " + std::to_string(Length) + " bytes" +
+                       Region;
+    if (Region.starts_with(" (macro slot")) {
+        const std::size_t Carried = std::min<std::size_t>(Length, AReport.size() - HEADER_SIZE);
+        if (auto Steps = DescribeMacroSlot(AReport.subspan(HEADER_SIZE, Carried))) {
+            Text += ": " + *Steps;
+        }
+    }
+    return Text;
 }
 
 std::string DescribeStep(std::span<const std::uint8_t> AStep) {

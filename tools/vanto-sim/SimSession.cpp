@@ -34,6 +34,7 @@ TSimSession::~TSimSession() {
 TStartupTimes TSimSession::StartMonitor() {
     TStartupTimes Times;
     FMouse.PlugInto(FSim.FHid);
+    FHid.SetAfterFeature([this] { FMouseReports.Poll(); });
     FTrace.Line("mouse plugged");
     FConfigApp.Start();
     auto Start = std::chrono::steady_clock::now();
@@ -45,7 +46,7 @@ TStartupTimes TSimSession::StartMonitor() {
     WireSlots();
     FMain->FormCreate();
     Times.FMainFormMs = MsSince(Start);
-    FUserInput = std::make_unique<TUserInput>(FTrace, FMain->FFlags);
+    FUserInput = std::make_unique<TUserInput>(FTrace, FMain->FFlags, FSim.FHooks, FSim.FWindows);
     FTrace.Line("monitor running: game profile " + std::to_string(FDM->FProfileIndex) +
                 " of group " + std::to_string(FDM->FProfileGroupIndex));
     AfterCommand();
@@ -103,14 +104,29 @@ void TSimSession::WireSlots() {
         Play();
         TracePlayedInput(Before);
     };
-    Dispatcher.OnToggleMacroRecording = [this](std::uint8_t AKeyIndex) {
+    Dispatcher.OnToggleMacroRecording = [this, Toggle = Dispatcher.OnToggleMacroRecording](
+                                            std::uint8_t AKeyIndex) {
         FTrace.Line("action: toggle macro recording for button " + std::to_string(AKeyIndex) +
-                    " (not available yet)");
+                    (FMain->FFlags.MacroRecording ? ", stop" : ", start"));
+        Toggle(AKeyIndex);
+        TraceRecordedMacro();
     };
     FMain->OnSelectLanguage = [this](std::uint8_t ALanguageIndex) {
         FTrace.Line("language: select index " + std::to_string(ALanguageIndex) +
                     " (no translation table yet)");
     };
+}
+
+// After a stop: what the recording holds, as it was stored.
+void TSimSession::TraceRecordedMacro() {
+    if (FMain->FFlags.MacroRecording) {
+        return;
+    }
+    const TMACROKEYINFO& Macro = FMain->FMacroInfo;
+    FTrace.Line(Macro.MacroListCount == 0
+                    ? std::string("recording: nothing recorded, nothing stored")
+                    : "recording: " + std::to_string(Macro.MacroListCount) + " steps stored as \"" +
+                          Utf8(ReadRecordText(Macro.szMacroName)) + "\"");
 }
 
 void TSimSession::CloseMonitor() {

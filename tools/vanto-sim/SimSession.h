@@ -58,6 +58,7 @@ private:
     void ExecuteUserCommand(const TCommand& ACommand);
     void AfterCommand();
     void TracePlayedInput(std::size_t AFirst);
+    void TraceRecordedMacro();
     void WireSlots();
     void Press(unsigned AKey);
     void SwitchProfile(unsigned AProfile);

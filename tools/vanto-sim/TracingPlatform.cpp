@@ -71,7 +71,11 @@ public:
         return FInner->Read(ABuffer, ALength, AStop);
     }
     std::uint32_t SetFeature(const std::uint8_t* AReport, std::uint32_t ALength) override {
-        return FInner->SetFeature(AReport, ALength);
+        const std::uint32_t Result = FInner->SetFeature(AReport, ALength);
+        if (FLive->FAfterFeature) {
+            FLive->FAfterFeature();
+        }
+        return Result;
     }
     std::uint32_t GetFeature(std::uint8_t* AReport, std::uint32_t ALength) override {
         return FInner->GetFeature(AReport, ALength);

@@ -15,6 +15,7 @@
 #include "platform/TrayIcon.h"
 
 #include <condition_variable>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -107,7 +108,13 @@ public:
     struct TLiveHandles {
         std::mutex FLock;
         std::map<std::u16string, std::size_t> FCount;
+        // Called after each feature report, so the trace shows it where it was sent.
+        std::function<void()> FAfterFeature;
     };
+
+    void SetAfterFeature(std::function<void()> ACallback) {
+        FLiveHandles->FAfterFeature = std::move(ACallback);
+    }
 
 private:
     platform::IHid& FInner;

@@ -4,25 +4,34 @@
 #include "Trace.h"
 
 #include "app/MonitorFlags.h"
+#include "platform/sim/SimHookLibrary.h"
+#include "platform/sim/SimWindowSystem.h"
 
 namespace vanto::simrun {
 
-// The user's own mouse, beside the gaming mouse's vendor reports: clicks and wheel notches that
-// an on-the-fly recording takes as its steps. The recording reaches them through the input hook
-// library; this is where the runner will hand them to the hook once the monitor has one. Until
-// then the trace says whether a recording would have been listening.
+// The user's own mouse, beside the gaming mouse's vendor reports: clicks and wheel notches go
+// to the system's input hooks, where an on-the-fly recording takes them as its steps.
 class TUserInput {
 public:
-    TUserInput(TTrace& ATrace, const TMonitorFlags& AFlags) : FTrace(ATrace), FFlags(AFlags) {}
+    TUserInput(TTrace& ATrace, const TMonitorFlags& AFlags, sim::TSimHookLibrary& AHooks,
+               sim::TSimWindowSystem& AWindows)
+        : FTrace(ATrace), FFlags(AFlags), FHooks(AHooks), FWindows(AWindows) {}
 
+    // A press, the button held for CLICK_HOLD_MS, and its release.
     void Click(TMouseButton AButton);
+    // One notch after another, NOTCH_GAP_MS apart.
     void Wheel(int ANotches);
 
+    static constexpr std::uint64_t CLICK_HOLD_MS = 60;
+    static constexpr std::uint64_t NOTCH_GAP_MS = 30;
+
 private:
-    void Deliver(const std::string& AWhat);
+    void Deliver(const std::string& AWhat, std::uint32_t AMessage, std::int16_t AData);
 
     TTrace& FTrace;
     const TMonitorFlags& FFlags;
+    sim::TSimHookLibrary& FHooks;
+    sim::TSimWindowSystem& FWindows;
 };
 
 } // namespace vanto::simrun

@@ -1,0 +1,163 @@
+#include "macro/FrmRecord.h"
+
+#include "i18n/Translate.h"
+
+#include <algorithm>
+
+namespace vanto {
+
+using platform::TSceneColor;
+using platform::TSceneItem;
+using platform::TSceneItemKind;
+using platform::TSceneRect;
+
+namespace {
+
+constexpr TSceneColor FRAME_FILL{0x0C, 0x0C, 0x0C, 0xA4};
+constexpr TSceneColor FRAME_OUTLINE{0xA8, 0xB4, 0xB6, 0xFD};
+constexpr TSceneColor DOT_FROM{0x60, 0x60, 0x60, 0x00};
+constexpr TSceneColor DOT_TO{0xFC, 0x08, 0x08, 0xFF};
+constexpr float DOT_SECONDS = 0.2F;
+// Light text on the dark frame; the frame's own outline colour keeps the two in one family.
+constexpr TSceneColor TITLE_COLOUR{0xFF, 0xFF, 0xFF, 0xFF};
+constexpr TSceneColor LINE_COLOUR{0xE6, 0xEA, 0xEB, 0xFF};
+
+constexpr int FRAME_INSET = 5;
+constexpr TSceneRect DOT{7, 18, 15, 15};
+// The title column, as tall as the band the dot sits in, so both share one centre line.
+constexpr TSceneRect TITLE{DOT.X + DOT.Width + 3, FRAME_INSET, 99, 2 * (DOT.Y - FRAME_INSET) + DOT.Height};
+constexpr int LIST_LEFT = TITLE.X + TITLE.Width;
+constexpr int LIST_WIDTH = RECORD_OVERLAY_WIDTH - FRAME_INSET - 2 - LIST_LEFT;
+// 12-point lines at the usual 96 dots per inch are 16 pixels high, plus leading.
+constexpr int LINE_HEIGHT = 20;
+constexpr int LIST_TOP = FRAME_INSET + 4;
+constexpr int VISIBLE_LINES = (RECORD_OVERLAY_HEIGHT - 2 * LIST_TOP) / LINE_HEIGHT;
+
+TSceneItem Frame() {
+    TSceneItem Item;
+    Item.FKind = TSceneItemKind::Rectangle;
+    Item.FBounds = {FRAME_INSET, FRAME_INSET, RECORD_OVERLAY_WIDTH - 2 * FRAME_INSET,
+                    RECORD_OVERLAY_HEIGHT - 2 * FRAME_INSET};
+    Item.FFill = FRAME_FILL;
+    Item.FStroke = FRAME_OUTLINE;
+    Item.FStrokeWidth = 2;
+    Item.FRadius = 3;
+    return Item;
+}
+
+TSceneItem Dot() {
+    TSceneItem Item;
+    Item.FKind = TSceneItemKind::Ellipse;
+    Item.FBounds = DOT;
+    Item.FFill = DOT_FROM;
+    Item.FAnimateTo = DOT_TO;
+    Item.FAnimateSeconds = DOT_SECONDS;
+    return Item;
+}
+
+TSceneItem Text(const std::u16string& AText, TSceneRect ABounds, float APoints, bool ABold,
+                platform::TTextAlign AAlign, TSceneColor AColour) {
+    TSceneItem Item;
+    Item.FKind = TSceneItemKind::Text;
+    Item.FText = AText;
+    Item.FBounds = ABounds;
+    Item.FFontSizePt = APoints;
+    Item.FBold = ABold;
+    Item.FAlign = AAlign;
+    Item.FFill = AColour;
+    return Item;
+}
+
+} // namespace
+
+platform::TScene BuildRecordScene(const std::u16string& ATitle,
+                                  const std::vector<std::u16string>& ALines) {
+    platform::TScene Scene;
+    Scene.Width = RECORD_OVERLAY_WIDTH;
+    Scene.Height = RECORD_OVERLAY_HEIGHT;
+    Scene.Items = {Frame(), Dot(),
+                   Text(ATitle, TITLE, 14, true, platform::TTextAlign::Left, TITLE_COLOUR)};
+    // The list has no scroll bars and keeps its newest line in view, as a memo scrolled to
+    // its end does.
+    const std::size_t First = ALines.size() > VISIBLE_LINES ? ALines.size() - VISIBLE_LINES : 0;
+    for (std::size_t Line = First; Line < ALines.size(); ++Line) {
+        const int Top = LIST_TOP + static_cast<int>(Line - First) * LINE_HEIGHT;
+        Scene.Items.push_back(Text(ALines[Line], {LIST_LEFT, Top, LIST_WIDTH, LINE_HEIGHT}, 12,
+                                   false, platform::TTextAlign::Center, LINE_COLOUR));
+    }
+    return Scene;
+}
+
+TFrmRecord::TFrmRecord(const platform::TPlatform& APlatform, platform::TWindowHandle ATimerWindow,
+                       std::uintptr_t ATimerId)
+    : FPlatform(APlatform), FTimerWindow(ATimerWindow), FTimerId(ATimerId),
+      FTitle(Translate(u"Recording...")) {
+    platform::TSceneWindowStyle Style;
+    Style.FTopMost = true;
+    Style.FPerPixelAlpha = true;
+    Style.FTitle = RECORD_OVERLAY_TITLE;
+    // No click on the overlay does anything, so it reports clicks to nobody.
+    FWindow = FPlatform.FScenes.CreateSceneWindow(
+        0, 0, platform::TScenePlacement::BottomCentreOfScreen, Style);
+}
+
+TFrmRecord::~TFrmRecord() {
+    SetTimerEnabled(false);
+}
+
+platform::TWindowHandle TFrmRecord::Handle() const {
+    return FWindow->Handle();
+}
+
+void TFrmRecord::Show() {
+    FormShow();
+}
+
+void TFrmRecord::FormShow() {
+    // The window places itself at the bottom centre of the primary screen each time it shows.
+    FVisible = true;
+    Redraw();
+}
+
+void TFrmRecord::Close() {
+    SetTimerEnabled(false);
+    FVisible = false;
+    FWindow->Hide();
+}
+
+void TFrmRecord::SetTimerEnabled(bool AEnabled) {
+    if (AEnabled == FTimerEnabled) {
+        return;
+    }
+    FTimerEnabled = AEnabled;
+    if (AEnabled) {
+        FPlatform.FWindows.StartTimer(FTimerWindow, FTimerId, RECORD_GUARD_INTERVAL_MS);
+    } else {
+        FPlatform.FWindows.StopTimer(FTimerWindow, FTimerId);
+    }
+}
+
+void TFrmRecord::Timer1Timer() {
+    const auto Upper = [](std::u16string AText) {
+        std::transform(AText.begin(), AText.end(), AText.begin(), [](char16_t C) {
+            return C >= u'a' && C <= u'z' ? static_cast<char16_t>(C - u'a' + u'A') : C;
+        });
+        return AText;
+    };
+    if (Upper(FPlatform.FWindows.ForegroundWindowTitle()) != Upper(RECORD_OVERLAY_TITLE)) {
+        FWindow->BringToFront();
+    }
+}
+
+void TFrmRecord::AddLine(std::u16string ALine) {
+    FLines.push_back(std::move(ALine));
+    if (FVisible) {
+        Redraw();
+    }
+}
+
+void TFrmRecord::Redraw() {
+    FWindow->Show(BuildRecordScene(FTitle, FLines));
+}
+
+} // namespace vanto

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vanto {
+
+inline constexpr int RECORD_OVERLAY_WIDTH = 372;
+inline constexpr int RECORD_OVERLAY_HEIGHT = 100;
+// The overlay's window title, by which its guard knows whether it is in front.
+inline constexpr char16_t RECORD_OVERLAY_TITLE[] = u"FrmRecord";
+inline constexpr std::uint32_t RECORD_GUARD_INTERVAL_MS = 100;
+
+// The overlay as a scene: the frame, the blinking dot, the title and the newest step lines
+// that fit, newest last.
+platform::TScene BuildRecordScene(const std::u16string& ATitle,
+                                  const std::vector<std::u16string>& ALines);
+
+// The always-on-top overlay that lists the steps of an on-the-fly recording. The guard timer
+// (Timer1) runs on the owner's window: the owner starts and stops it with the overlay and
+// passes its ticks to Timer1Timer.
+class TFrmRecord {
+public:
+    TFrmRecord(const platform::TPlatform& APlatform, platform::TWindowHandle ATimerWindow,
+               std::uintptr_t ATimerId);
+    ~TFrmRecord();
+    TFrmRecord(const TFrmRecord&) = delete;
+    TFrmRecord& operator=(const TFrmRecord&) = delete;
+
+    void Show();
+    void FormShow();
+    void Close();
+    void SetTimerEnabled(bool AEnabled);
+    void Timer1Timer();
+    // Appends one line to the step list (HudMemo1). The window draws it from the message loop.
+    void AddLine(std::u16string ALine);
+
+    const std::vector<std::u16string>& Lines() const { return FLines; }
+    bool Visible() const { return FVisible; }
+    bool TimerEnabled() const { return FTimerEnabled; }
+    platform::TWindowHandle Handle() const;
+
+    bool FCreateByOther = false;
+
+private:
+    void Redraw();
+
+    const platform::TPlatform& FPlatform;
+    platform::TWindowHandle FTimerWindow;
+    std::uintptr_t FTimerId;
+    std::unique_ptr<platform::ISceneWindow> FWindow;
+    std::u16string FTitle;
+    std::vector<std::u16string> FLines;
+    bool FVisible = false;
+    bool FTimerEnabled = false;
+};
+
+} // namespace vanto

@@ -1,0 +1,333 @@
+#include "app/ConfigAppInterface.h"
+#include "app/VantoMonExMain.h"
+#include "macro/MacroSteps.h"
+#include "platform/sim/SimMouse.h"
+#include "platform/sim/SimPlatform.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <vector>
+
+namespace vanto {
+namespace {
+
+using platform::TLParam;
+using platform::TMessageId;
+using platform::TWParam;
+using testing::ElementsAre;
+
+// The factory profile's record button.
+constexpr std::uint8_t RECORD_KEY = 7;
+
+struct TStep {
+    std::uint16_t FType;
+    std::uint16_t FState;
+    std::uint8_t FValue1;
+    std::uint8_t FValue2;
+    friend bool operator==(const TStep&, const TStep&) = default;
+    friend std::ostream& operator<<(std::ostream& AOut, const TStep& AStep) {
+        return AOut << "(" << AStep.FType << ", " << AStep.FState << ", " << int(AStep.FValue1)
+                    << ", " << int(AStep.FValue2) << ")";
+    }
+};
+
+std::vector<TStep> Steps(const TMACROKEYINFO& AMacro) {
+    std::vector<TStep> Result;
+    for (std::int32_t Index = 0; Index < AMacro.MacroListCount; ++Index) {
+        const TMACROKEY& Key = AMacro.MacroList[Index];
+        Result.push_back({Key.nKeyType, Key.nKeyState, Key.Value1, Key.Value2});
+    }
+    return Result;
+}
+
+class MacroRecordingTest : public testing::Test {
+protected:
+    MacroRecordingTest() {
+        FMouse.PlugInto(FSim.FHid);
+        FDM.DataModuleCreate();
+        FMain = std::make_unique<TVantoMonExMain>(FSim.Platform(), FDM);
+        FMain->FormCreate();
+        FSim.FWindows.AdvanceTime(3000); // the mouse is open
+    }
+    ~MacroRecordingTest() override {
+        FMain.reset();
+        std::error_code Error;
+        std::filesystem::remove_all(FRoot, Error);
+    }
+
+    void StartConfigApp() {
+        FConfigApp = FSim.FWindows.CreateHiddenWindow(
+            CONFIG_APP_WINDOW_CLASS, u"", [this](TMessageId AMsg, TWParam AW, TLParam) {
+                if (AMsg == WM_MACRO_RECORDED) {
+                    FRecordedMessages.push_back(AW);
+                }
+                return platform::TMessageResult{0};
+            });
+    }
+
+    void Toggle(std::uint8_t AKey = RECORD_KEY) { FMain->ToggleMacroRecording(AKey); }
+    void Click(std::uint32_t AMessage) { FSim.FHooks.MouseEvent(AMessage, 400, 300); }
+    void Wait(std::uint64_t AMs) { FSim.FClock.AdvanceBy(AMs); }
+    std::vector<std::u16string> OverlayLines() const {
+        return FMain->RecordOverlay() != nullptr ? FMain->RecordOverlay()->Lines()
+                                                 : std::vector<std::u16string>{};
+    }
+    TMouseProfileInfo& Profile() { return FDM.FCurrentProfileInfo; }
+
+    std::filesystem::path FRoot = std::filesystem::temp_directory_path() /
+                                  ("vanto-record-" + std::to_string(std::random_device{}()));
+    sim::TSimPlatform FSim{FRoot};
+    sim::TSimMouse FMouse;
+    TDM FDM{FSim.FRegistry, FSim.FFiles, FSim.FShell, FSim.FIni, FSim.FLocale, FSim.FClock};
+    std::unique_ptr<TVantoMonExMain> FMain;
+    platform::TWindowHandle FConfigApp = 0;
+    std::vector<TWParam> FRecordedMessages;
+};
+
+TEST_F(MacroRecordingTest, APressAPauseAndAReleaseBecomeThreeStepsAndThreeLines) {
+    Toggle();
+    ASSERT_TRUE(FMain->FFlags.MacroRecording);
+    ASSERT_NE(FMain->RecordOverlay(), nullptr);
+    EXPECT_TRUE(FSim.FHooks.MouseHookEnabled());
+    // Time before the first click is not kept.
+    Wait(900);
+    Click(platform::WM_MOUSEMOVE_MSG);
+    Wait(50);
+    Click(platform::WM_LBUTTONDOWN_MSG);
+    Wait(200);
+    Click(platform::WM_LBUTTONUP_MSG);
+
+    EXPECT_THAT(Steps(FMain->FMacroInfo),
+                ElementsAre(TStep{1, 1, 0x01, 1}, TStep{6, 0, 200, 0}, TStep{1, 0, 0x01, 1}));
+    EXPECT_THAT(OverlayLines(), ElementsAre(u"Mouse ClickDown", u"200ms", u"Mouse ClickUp"));
+    // The overlay shows the lines it holds.
+    auto& Window = *FSim.FScenes.Windows().back();
+    EXPECT_TRUE(Window.IsVisible());
+    EXPECT_EQ(Window.Style().FTitle, u"FrmRecord");
+    EXPECT_TRUE(Window.Style().FTopMost);
+    EXPECT_EQ(Window.Placement(), platform::TScenePlacement::BottomCentreOfScreen);
+    EXPECT_EQ(Window.Scene().Items.back().FText, u"Mouse ClickUp");
+    EXPECT_THAT(FSim.FDebug.Lines(), testing::Contains(u"show record window"));
+}
+
+TEST_F(MacroRecordingTest, PausesAddUpAndStartAgainFromZeroPast8000Ms) {
+    Toggle();
+    Click(platform::WM_LBUTTONDOWN_MSG);
+    for (std::uint64_t Ms : {5000, 3100, 700}) {
+        Wait(Ms);
+        Click(platform::WM_MOUSEMOVE_MSG);
+    }
+    EXPECT_EQ(FMain->FFlags.PendingDelay, 700);
+    Click(platform::WM_LBUTTONUP_MSG);
+    EXPECT_THAT(Steps(FMain->FMacroInfo),
+                ElementsAre(TStep{1, 1, 1, 1}, TStep{6, 0, 700 & 0xFF, 700 >> 8}, TStep{1, 0, 1, 1}));
+    EXPECT_EQ(OverlayLines()[1], u"700ms");
+}
+
+TEST_F(MacroRecordingTest, TimeReportsThatAreNotNumbersOrHugeAddNothingHarmful) {
+    Toggle();
+    FMain->uiHook1RecordMouseMacroKey(1, TMouseButtons::RCLICK, 1, u"");
+    FMain->uiHook1RecordMouseMacroKey(0, TMouseButtons::BUTTON_NONE, 0, u"12ab");
+    EXPECT_EQ(FMain->FFlags.PendingDelay, 0);
+    FMain->uiHook1RecordMouseMacroKey(0, TMouseButtons::BUTTON_NONE, 0, u"30");
+    FMain->uiHook1RecordMouseMacroKey(0, TMouseButtons::BUTTON_NONE, 0, u"99999999999999");
+    EXPECT_EQ(FMain->FFlags.PendingDelay, 0);
+    // A code without a step (an extra button) records nothing and arms nothing.
+    FMain->uiHook1RecordMouseMacroKey(1, TMouseButtons::BUTTONX1, 1, u"");
+    EXPECT_EQ(FMain->FMacroInfo.MacroListCount, 1);
+}
+
+TEST_F(MacroRecordingTest, WheelNotchesAndSideButtonsTakeTheirStepCodes) {
+    Toggle();
+    FSim.FHooks.MouseEvent(platform::WM_MOUSEWHEEL_MSG, 0, 0, -120); // toward the user
+    FSim.FHooks.MouseEvent(platform::WM_MOUSEWHEEL_MSG, 0, 0, 120);
+    FSim.FHooks.MouseEvent(platform::WM_XBUTTONDOWN_MSG, 0, 0, 2);
+    FSim.FHooks.MouseEvent(platform::WM_RBUTTONUP_MSG, 0, 0);
+    EXPECT_THAT(Steps(FMain->FMacroInfo),
+                ElementsAre(TStep{3, 0, 1, 6}, TStep{3, 0, 255, 7}, TStep{1, 1, 0x10, 5},
+                            TStep{1, 0, 0x02, 2}));
+    EXPECT_THAT(OverlayLines(), ElementsAre(u"Wheel Down(Mouse)", u"Wheel up(Mouse)",
+                                            u"Forward(Mouse)Down", u"Mouse Right ClickUp"));
+}
+
+TEST_F(MacroRecordingTest, ARecordingCountsAtMost127Steps) {
+    Toggle();
+    for (int Click = 0; Click < 63; ++Click) {
+        FMain->uiHook1RecordMouseMacroKey(1, TMouseButtons::LCLICK, 1, u"");
+        FMain->uiHook1RecordMouseMacroKey(0, TMouseButtons::BUTTON_NONE, 0, u"5");
+    }
+    // 63 presses and 62 pauses: 125 steps. A pause, then a press: the pause takes index 125.
+    FMain->uiHook1RecordMouseMacroKey(1, TMouseButtons::LCLICK, 0, u"");
+    EXPECT_EQ(FMain->FMacroInfo.MacroListCount, 127);
+    EXPECT_EQ(OverlayLines().size(), 127u);
+    // Full: further events are ignored and show no line.
+    FMain->uiHook1RecordMouseMacroKey(0, TMouseButtons::BUTTON_NONE, 0, u"5");
+    FMain->uiHook1RecordMouseMacroKey(1, TMouseButtons::RCLICK, 1, u"");
+    EXPECT_EQ(FMain->FMacroInfo.MacroListCount, 127);
+    EXPECT_EQ(OverlayLines().size(), 127u);
+    EXPECT_EQ(FMain->FMacroInfo.MacroList[127].nKeyType, 0);
+}
+
+TEST_F(MacroRecordingTest, APressAfterADelayAtIndex126IsWrittenButNotCounted) {
+    Toggle();
+    for (int Click = 0; Click < 126; ++Click) {
+        FMain->uiHook1RecordMouseMacroKey(1, TMouseButtons::LCLICK, Click % 2, u"");
+    }
+    FMain->uiHook1RecordMouseMacroKey(0, TMouseButtons::BUTTON_NONE, 0, u"40");
+    FMain->uiHook1RecordMouseMacroKey(1, TMouseButtons::MCLICK, 1, u"");
+    EXPECT_EQ(FMain->FMacroInfo.MacroListCount, 127);
+    EXPECT_EQ((TStep{6, 0, 40, 0}), (TStep{FMain->FMacroInfo.MacroList[126].nKeyType, 0,
+                                          FMain->FMacroInfo.MacroList[126].Value1, 0}));
+    EXPECT_EQ(FMain->FMacroInfo.MacroList[127].Value2, 3);
+}
+
+TEST_F(MacroRecordingTest, StopStoresTheMacroSavesUploadsAndTellsTheConfigApp) {
+    StartConfigApp();
+    const std::size_t UploadsBefore = FMouse.CompletedUploads();
+    Toggle();
+    Click(platform::WM_LBUTTONDOWN_MSG);
+    Wait(120);
+    Click(platform::WM_LBUTTONUP_MSG);
+    Toggle();
+
+    EXPECT_FALSE(FMain->FFlags.MacroRecording);
+    EXPECT_EQ(FMain->RecordOverlay(), nullptr);
+    EXPECT_FALSE(FSim.FHooks.MouseHookEnabled());
+    EXPECT_THAT(FSim.FDebug.Lines(), testing::Contains(u"CLOSE record window"));
+    EXPECT_EQ(ReadRecordText(FMain->FMacroInfo.szMacroName), u"User Recorded");
+
+    // The pressed button, the play button (6) and slot 0 hold the macro, in memory and stored.
+    TDM Stored{FSim.FRegistry, FSim.FFiles, FSim.FShell, FSim.FIni, FSim.FLocale, FSim.FClock};
+    Stored.DataModuleCreate();
+    Stored.LoadCurrentProfileInfoFromRegistry();
+    for (TDM* DM : {&FDM, &Stored}) {
+        const TMouseProfileInfo& P = DM->FCurrentProfileInfo;
+        EXPECT_EQ(Steps(P.ConfigInfo.ButtonFuncInfo[RECORD_KEY].MacroKeyInfo).size(), 3u);
+        EXPECT_EQ(P.ConfigInfo.ButtonFuncInfo[RECORD_KEY].nFunctionType,
+                  FUNCTION_TYPE_RECORD_MACRO);
+        EXPECT_EQ(Steps(P.ConfigInfo.ButtonFuncInfo[6].MacroKeyInfo).size(), 3u);
+        EXPECT_EQ(P.ConfigInfo.ButtonFuncInfo[6].nFunctionGroup, MACRO_GROUP);
+        EXPECT_EQ(Steps(P.MacroKeyInfoList.MacroInfos[0]),
+                  Steps(P.ConfigInfo.ButtonFuncInfo[6].MacroKeyInfo));
+    }
+    EXPECT_EQ(FMouse.CompletedUploads(), UploadsBefore + 1);
+    EXPECT_THAT(FRecordedMessages, ElementsAre(static_cast<TWParam>(FDM.FProfileIndex)));
+
+    // The play button now replays the recording with its pause.
+    FMouse.PressButton(6);
+    FSim.Settle();
+    const auto& Events = FSim.FInput.Events();
+    ASSERT_GE(Events.size(), 2u);
+    EXPECT_EQ(Events[1].AtMs - Events[0].AtMs, 120u);
+}
+
+TEST_F(MacroRecordingTest, OnlyPlayButtonsAndIndexZeroMacroButtonsAmongTheFirstTenReceiveIt) {
+    auto& Buttons = Profile().ConfigInfo.ButtonFuncInfo;
+    Buttons[2].nFunctionType = FUNCTION_TYPE_PLAY_MACRO;
+    Buttons[4].nFunctionType = FUNCTION_TYPE_MACRO_BY_INDEX;
+    Buttons[4].MacroKeyInfo.nMacroIndex = 0;
+    Buttons[4].nFunctionID = 9;
+    Buttons[5].nFunctionType = FUNCTION_TYPE_MACRO_BY_INDEX;
+    Buttons[5].MacroKeyInfo.nMacroIndex = 3;
+    Buttons[12].nFunctionType = FUNCTION_TYPE_PLAY_MACRO;
+    Profile().MacroKeyInfoList.nMacroInfoCount = 0;
+    FDM.SaveBackToCurrentProfileInfo();
+    FDM.SaveCurrentProfileInfoToRegistry();
+
+    Toggle();
+    Click(platform::WM_MBUTTONDOWN_MSG);
+    Toggle();
+    EXPECT_EQ(Buttons[2].MacroKeyInfo.MacroListCount, 1);
+    EXPECT_EQ(Buttons[2].nFunctionGroup, MACRO_GROUP);
+    EXPECT_EQ(Buttons[4].MacroKeyInfo.MacroListCount, 1);
+    EXPECT_EQ(Buttons[4].nFunctionID, 0);
+    EXPECT_EQ(Buttons[5].MacroKeyInfo.MacroListCount, 0);
+    EXPECT_EQ(Buttons[5].MacroKeyInfo.nMacroIndex, 3);
+    EXPECT_EQ(Buttons[12].MacroKeyInfo.MacroListCount, 0);
+    // Slot 0 is filled although the list counts no macro; the count stays.
+    EXPECT_EQ(Profile().MacroKeyInfoList.MacroInfos[0].MacroListCount, 1);
+    EXPECT_EQ(Profile().MacroKeyInfoList.nMacroInfoCount, 0);
+}
+
+TEST_F(MacroRecordingTest, StopKeepsWhatTheConfigAppSavedMeanwhile) {
+    Toggle();
+    Click(platform::WM_LBUTTONDOWN_MSG);
+    // The configuration application changes button 1 and saves while the user records.
+    TMouseProfileInfo Changed = Profile();
+    Changed.ConfigInfo.ButtonFuncInfo[1].nFunctionID = 77;
+    FDM.FCurrentProfileInfo = Changed;
+    FDM.SaveBackToCurrentProfileInfo();
+    FDM.SaveCurrentProfileInfoToRegistry();
+    Profile().ConfigInfo.ButtonFuncInfo[1].nFunctionID = 0;
+    Toggle();
+    EXPECT_EQ(Profile().ConfigInfo.ButtonFuncInfo[1].nFunctionID, 77);
+}
+
+TEST_F(MacroRecordingTest, StartThenStopAtOnceStoresAndSendsNothing) {
+    StartConfigApp();
+    const std::size_t UploadsBefore = FMouse.CompletedUploads();
+    const auto RegistryWritesBefore = FSim.FRegistry.WriteCount();
+    Profile().ConfigInfo.ButtonFuncInfo[1].nFunctionID = 55; // not reloaded, so it stays
+    Toggle();
+    Wait(500);
+    Click(platform::WM_MOUSEMOVE_MSG);
+    Toggle();
+    EXPECT_FALSE(FMain->FFlags.MacroRecording);
+    EXPECT_EQ(FMain->RecordOverlay(), nullptr);
+    EXPECT_EQ(Profile().ConfigInfo.ButtonFuncInfo[1].nFunctionID, 55);
+    EXPECT_EQ(FMouse.CompletedUploads(), UploadsBefore);
+    EXPECT_EQ(FSim.FRegistry.WriteCount(), RegistryWritesBefore);
+    EXPECT_TRUE(FRecordedMessages.empty());
+}
+
+TEST_F(MacroRecordingTest, TheGuardPutsTheOverlayBackInFrontWithin100Ms) {
+    Toggle();
+    auto& Overlay = *FSim.FScenes.Windows().back();
+    const platform::TWindowHandle Other = FSim.FWindows.CreateHiddenWindow(
+        u"Notepad", u"Untitled - Notepad",
+        [](TMessageId, TWParam, TLParam) { return platform::TMessageResult{0}; });
+    FSim.FWindows.BringToForeground(Other);
+    FSim.FWindows.AdvanceTime(100);
+    EXPECT_EQ(FSim.FWindows.Foreground(), Overlay.Handle());
+    // In front already: the guard leaves it alone.
+    const int Raised = Overlay.BringToFrontCount();
+    FSim.FWindows.AdvanceTime(300);
+    EXPECT_EQ(Overlay.BringToFrontCount(), Raised);
+    EXPECT_TRUE(FSim.FWindows.WasHidden(FMain->Handle()));
+}
+
+TEST_F(MacroRecordingTest, InjectedClicksAndClicksAfterStopAreNotRecorded) {
+    Toggle();
+    FSim.FHooks.MouseEvent(platform::WM_LBUTTONDOWN_MSG, 1, 1, 0, true);
+    EXPECT_EQ(FMain->FMacroInfo.MacroListCount, 0);
+    Click(platform::WM_LBUTTONDOWN_MSG);
+    Toggle();
+    Click(platform::WM_LBUTTONUP_MSG);
+    EXPECT_EQ(FMain->FMacroInfo.MacroListCount, 1);
+}
+
+TEST_F(MacroRecordingTest, QuittingWhileRecordingLeavesNoHookAndNoOverlay) {
+    Toggle();
+    FMain.reset();
+    EXPECT_FALSE(FSim.FHooks.MouseHookEnabled());
+    EXPECT_TRUE(FSim.FScenes.Windows().empty());
+}
+
+TEST_F(MacroRecordingTest, AMissingHookLibraryIsReportedOnceAndRecordingStillRuns) {
+    FMain.reset();
+    FSim.FHooks.SetAvailability(platform::THookLoadResult::NotFound);
+    FMain = std::make_unique<TVantoMonExMain>(FSim.Platform(), FDM);
+    EXPECT_THAT(FSim.FMessageBox.Shown(), ElementsAre(u"uiHook.dll can not be found!"));
+    EXPECT_THAT(FSim.FMessageBox.Captions(), ElementsAre(u"Error"));
+    Toggle();
+    EXPECT_NE(FMain->RecordOverlay(), nullptr);
+    Toggle();
+    EXPECT_FALSE(FMain->FFlags.MacroRecording);
+}
+
+} // namespace
+} // namespace vanto
