@@ -12,6 +12,7 @@
 #include "platform/win32/Win32DeviceNotifications.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Hid.h"
+#include "platform/win32/Win32HookLibrary.h"
 #include "platform/win32/Win32IniFile.h"
 #include "platform/win32/Win32InputSynthesis.h"
 #include "platform/win32/Win32Locale.h"
@@ -117,11 +118,12 @@ struct TWin32Services {
     win32::TWin32InputSynthesis FInput;
     win32::TWin32Audio FAudio;
     win32::TWin32MessageBox FMessageBox;
+    win32::TWin32HookLibrary FHooks;
 
     platform::TPlatform Platform() {
         return {FRegistry, FFiles,  FWindows, FDebug, FClock,
                 FShell,    FIni,    FLocale,  FHid,   FDeviceNotifications,
-                FTray,     FScenes, FInput,   FAudio, FMessageBox};
+                FTray,     FScenes, FInput,   FAudio, FMessageBox, FHooks};
     }
 };
 

@@ -165,13 +165,19 @@ void DrawItem(Gdiplus::Graphics& AGraphics, const TSceneItem& AItem, float ADpi)
     }
 }
 
-void DrawScene(Gdiplus::Bitmap& ACanvas, const TScene& AScene, float ADpi) {
+Gdiplus::Color BackdropColour(TSceneBackdrop ABackdrop) {
+    return ABackdrop == TSceneBackdrop::Transparent ? Gdiplus::Color(0, 0, 0, 0)
+                                                    : Gdiplus::Color(255, 0, 0, 0);
+}
+
+void DrawScene(Gdiplus::Bitmap& ACanvas, const TScene& AScene, float ADpi,
+               TSceneBackdrop ABackdrop) {
     Gdiplus::Graphics Graphics(&ACanvas);
     Graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
     // Integer coordinates fall on pixel edges, so filled shapes end crisply where they should.
     Graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
     Graphics.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
-    Graphics.Clear(Gdiplus::Color(255, 0, 0, 0));
+    Graphics.Clear(BackdropColour(ABackdrop));
     for (const TSceneItem& Item : AScene.Items) {
         DrawItem(Graphics, Item, ADpi);
     }
@@ -196,7 +202,8 @@ bool CopyPixels(Gdiplus::Bitmap& ACanvas, std::vector<std::uint32_t>& APixels, i
 
 } // namespace
 
-std::vector<std::uint32_t> RenderSceneToPixels(const TScene& AScene, float ADpi) {
+std::vector<std::uint32_t> RenderSceneToPixels(const TScene& AScene, float ADpi,
+                                               TSceneBackdrop ABackdrop) {
     if (AScene.Width <= 0 || AScene.Height <= 0) {
         return {};
     }
@@ -208,13 +215,24 @@ std::vector<std::uint32_t> RenderSceneToPixels(const TScene& AScene, float ADpi)
     if (Canvas.GetLastStatus() != Gdiplus::Ok) {
         return {};
     }
-    DrawScene(Canvas, AScene, ADpi);
+    DrawScene(Canvas, AScene, ADpi, ABackdrop);
     std::vector<std::uint32_t> Pixels(static_cast<std::size_t>(AScene.Width) *
                                       static_cast<std::size_t>(AScene.Height));
     if (!CopyPixels(Canvas, Pixels, AScene.Width, AScene.Height)) {
         return {};
     }
+    // Done here rather than by GDI+ so that the rounding is ours on every system.
+    if (ABackdrop == TSceneBackdrop::Transparent) {
+        std::transform(Pixels.begin(), Pixels.end(), Pixels.begin(), PremultipliedPixel);
+    }
     return Pixels;
+}
+
+std::uint32_t PremultipliedPixel(std::uint32_t AArgb) {
+    const std::uint32_t Alpha = AArgb >> 24;
+    const auto Scaled = [Alpha](std::uint32_t AChannel) { return (AChannel * Alpha + 127) / 255; };
+    return Alpha << 24 | Scaled(AArgb >> 16 & 0xFF) << 16 | Scaled(AArgb >> 8 & 0xFF) << 8 |
+           Scaled(AArgb & 0xFF);
 }
 
 } // namespace vanto::win32

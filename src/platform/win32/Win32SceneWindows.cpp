@@ -1,6 +1,10 @@
 #include "platform/win32/Win32SceneWindows.h"
 
+#include "platform/win32/WideText.h"
 #include "platform/win32/Win32Gdiplus.h"
+#include "platform/win32/Win32SceneAnimation.h"
+#include "platform/win32/Win32ScenePlacement.h"
+#include "platform/win32/Win32ScenePresenter.h"
 #include "platform/win32/Win32SceneRenderer.h"
 
 #include <windows.h>
@@ -19,12 +23,13 @@ using platform::TWParam;
 namespace {
 
 constexpr const wchar_t* SCENE_WINDOW_CLASS = L"VantoSceneWindow";
+// Posted to the window itself when a shown scene changes; one waits at most at any time.
+constexpr UINT WM_SCENE_REDRAW = WM_USER + 0x100;
 
 class TWin32SceneWindow final : public platform::ISceneWindow {
 public:
     TWin32SceneWindow(TWindowHandle AOwner, platform::TMessageId AClickMessage,
-                      TScenePlacement APlacement,
-                      const platform::TSceneWindowStyle& AStyle);
+                      TScenePlacement APlacement, const platform::TSceneWindowStyle& AStyle);
     ~TWin32SceneWindow() override;
     TWin32SceneWindow(const TWin32SceneWindow&) = delete;
     TWin32SceneWindow& operator=(const TWin32SceneWindow&) = delete;
@@ -38,10 +43,18 @@ public:
     // Messages arrive before CreateWindowExW returns the handle.
     void Attach(HWND AWindow) { FWindow = AWindow; }
     // The window procedure's share of the messages; false leaves one to DefWindowProcW.
-    bool HandleMessage(UINT AMsg, LPARAM ALParam, LRESULT& AResult);
+    bool HandleMessage(UINT AMsg, WPARAM AWParam, LPARAM ALParam, LRESULT& AResult);
     void Forget() { FWindow = nullptr; }
 
 private:
+    void ShowHidden();
+    void RequestRedraw();
+    void Redraw();
+    void AnimationTick();
+    void UpdateAnimationTimer();
+    double SecondsShown() const;
+    void Render();
+    void Present();
     void Paint();
     void Place();
     float Dpi() const;
@@ -56,9 +69,16 @@ private:
     UINT FClickMessage;
     TScenePlacement FPlacement;
     bool FTopMost;
+    bool FPerPixelAlpha;
     HWND FWindow = nullptr;
     TScene FScene;
+    // The rendering on screen, and the size the window was given for it.
     std::vector<std::uint32_t> FPixels;
+    SIZE FPlacedSize{0, 0};
+    bool FRedrawPosted = false;
+    bool FAnimating = false;
+    // When the window last appeared: animations run from here.
+    ULONGLONG FShownAtMs = 0;
     TWParam FPressedCommand = 0;
 };
 
@@ -82,7 +102,7 @@ LRESULT CALLBACK SceneWindowProcedure(HWND AWindow, UINT AMsg, WPARAM AWParam, L
         Window = nullptr;
     }
     LRESULT Result = 0;
-    if (Window != nullptr && Window->HandleMessage(AMsg, ALParam, Result)) {
+    if (Window != nullptr && Window->HandleMessage(AMsg, AWParam, ALParam, Result)) {
         return Result;
     }
     return DefWindowProcW(AWindow, AMsg, AWParam, ALParam);
@@ -106,19 +126,6 @@ bool EnsureSceneClass() {
     return RegisterClassExW(&Class) != 0;
 }
 
-POINT CentreOfScreen(int AWidth, int AHeight) {
-    return {(GetSystemMetrics(SM_CXSCREEN) - AWidth) / 2,
-            (GetSystemMetrics(SM_CYSCREEN) - AHeight) / 2};
-}
-
-POINT TopRightOfWorkArea(int AWidth) {
-    RECT Work{};
-    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &Work, 0)) {
-        Work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    }
-    return {Work.right - AWidth, Work.top};
-}
-
 bool Contains(const platform::TSceneRect& ARect, int AX, int AY) {
     return AX >= ARect.X && AX < ARect.X + ARect.Width && AY >= ARect.Y &&
            AY < ARect.Y + ARect.Height;
@@ -128,15 +135,16 @@ TWin32SceneWindow::TWin32SceneWindow(TWindowHandle AOwner, platform::TMessageId 
                                      TScenePlacement APlacement,
                                      const platform::TSceneWindowStyle& AStyle)
     : FOwner(reinterpret_cast<HWND>(AOwner)), FClickMessage(AClickMessage), FPlacement(APlacement),
-      FTopMost(AStyle.FTopMost) {
+      FTopMost(AStyle.FTopMost), FPerPixelAlpha(AStyle.FPerPixelAlpha) {
     if (!EnsureSceneClass()) {
         return;
     }
     // A tool window gets no taskbar button; the owner is only told of clicks, not made the
     // window's owner, so that its hiding or destruction leaves this window alone.
-    const DWORD ExStyle = WS_EX_TOOLWINDOW | (FTopMost ? WS_EX_TOPMOST : 0);
-    CreateWindowExW(ExStyle, SCENE_WINDOW_CLASS, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                    ThisModule(), this);
+    const DWORD ExStyle =
+        WS_EX_TOOLWINDOW | (FTopMost ? WS_EX_TOPMOST : 0) | (FPerPixelAlpha ? WS_EX_LAYERED : 0);
+    CreateWindowExW(ExStyle, SCENE_WINDOW_CLASS, AsWide(AStyle.FTitle), WS_POPUP, 0, 0, 0, 0,
+                    nullptr, nullptr, ThisModule(), this);
 }
 
 TWin32SceneWindow::~TWin32SceneWindow() {
@@ -153,10 +161,83 @@ void TWin32SceneWindow::Show(const TScene& AScene) {
         return;
     }
     FScene = AScene;
-    FPixels = RenderSceneToPixels(FScene, Dpi());
+    if (IsWindowVisible(FWindow)) {
+        RequestRedraw();
+    } else {
+        ShowHidden();
+    }
+}
+
+// Nobody waits for this one yet, so it draws at once: the window appears with its picture.
+void TWin32SceneWindow::ShowHidden() {
+    FShownAtMs = GetTickCount64();
+    Render();
     Place();
     // Showing takes the focus from nobody; BringToFront is the explicit way to the foreground.
+    // The picture follows: a window paints only once visible, and Wine does not always put on
+    // screen what a layered window was given while hidden.
     ShowWindow(FWindow, SW_SHOWNA);
+    Present();
+    UpdateAnimationTimer();
+}
+
+// Callers include low-level input hooks, which must return quickly; rendering waits for the
+// message loop, and scenes that arrive before it runs are drawn once, as the last of them.
+void TWin32SceneWindow::RequestRedraw() {
+    if (!FRedrawPosted) {
+        FRedrawPosted = PostMessageW(FWindow, WM_SCENE_REDRAW, 0, 0) != FALSE;
+    }
+}
+
+void TWin32SceneWindow::Redraw() {
+    FRedrawPosted = false;
+    // A hidden window draws afresh when it is shown again.
+    if (!IsWindowVisible(FWindow)) {
+        return;
+    }
+    Render();
+    if (FPlacedSize.cx != FScene.Width || FPlacedSize.cy != FScene.Height) {
+        Place();
+    }
+    Present();
+    UpdateAnimationTimer();
+}
+
+void TWin32SceneWindow::AnimationTick() {
+    if (!IsWindowVisible(FWindow)) {
+        UpdateAnimationTimer();
+        return;
+    }
+    Render();
+    Present();
+}
+
+void TWin32SceneWindow::UpdateAnimationTimer() {
+    const bool Wanted = IsWindowVisible(FWindow) && HasAnimation(FScene);
+    if (Wanted && !FAnimating) {
+        FAnimating =
+            SetTimer(FWindow, SCENE_ANIMATION_TIMER, SCENE_ANIMATION_INTERVAL_MS, nullptr) != 0;
+    } else if (!Wanted && FAnimating) {
+        KillTimer(FWindow, SCENE_ANIMATION_TIMER);
+        FAnimating = false;
+    }
+}
+
+double TWin32SceneWindow::SecondsShown() const {
+    return static_cast<double>(GetTickCount64() - FShownAtMs) / 1000;
+}
+
+void TWin32SceneWindow::Render() {
+    const TScene Now = HasAnimation(FScene) ? SceneAt(FScene, SecondsShown()) : FScene;
+    FPixels = RenderSceneToPixels(
+        Now, Dpi(), FPerPixelAlpha ? TSceneBackdrop::Transparent : TSceneBackdrop::OpaqueBlack);
+}
+
+void TWin32SceneWindow::Present() {
+    if (FPerPixelAlpha) {
+        PresentLayeredScene(FWindow, FPixels, FScene.Width, FScene.Height);
+        return;
+    }
     InvalidateRect(FWindow, nullptr, FALSE);
     UpdateWindow(FWindow);
 }
@@ -164,6 +245,7 @@ void TWin32SceneWindow::Show(const TScene& AScene) {
 void TWin32SceneWindow::Hide() {
     if (FWindow != nullptr) {
         ShowWindow(FWindow, SW_HIDE);
+        UpdateAnimationTimer();
     }
 }
 
@@ -172,15 +254,31 @@ bool TWin32SceneWindow::IsVisible() {
 }
 
 void TWin32SceneWindow::BringToFront() {
-    if (FWindow != nullptr) {
-        SetWindowPos(FWindow, FTopMost ? HWND_TOPMOST : HWND_TOP, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE);
-        SetForegroundWindow(FWindow);
+    if (FWindow == nullptr) {
+        return;
     }
+    if (!IsWindowVisible(FWindow)) {
+        FShownAtMs = GetTickCount64();
+    }
+    // Shown first: a hidden window cannot take the foreground.
+    SetWindowPos(FWindow, FTopMost ? HWND_TOPMOST : HWND_TOP, 0, 0, 0, 0,
+                 SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE);
+    SetForegroundWindow(FWindow);
+    SetFocus(FWindow);
+    UpdateAnimationTimer();
 }
 
-bool TWin32SceneWindow::HandleMessage(UINT AMsg, LPARAM ALParam, LRESULT& AResult) {
+bool TWin32SceneWindow::HandleMessage(UINT AMsg, WPARAM AWParam, LPARAM ALParam, LRESULT& AResult) {
     switch (AMsg) {
+    case WM_SCENE_REDRAW:
+        Redraw();
+        return true;
+    case WM_TIMER:
+        if (AWParam != SCENE_ANIMATION_TIMER) {
+            return false;
+        }
+        AnimationTick();
+        return true;
     case WM_ERASEBKGND:
         // The paint covers every pixel; erasing first would only flicker.
         AResult = 1;
@@ -208,31 +306,23 @@ bool TWin32SceneWindow::HandleMessage(UINT AMsg, LPARAM ALParam, LRESULT& AResul
     }
 }
 
+// A layered window keeps the picture UpdateLayeredWindow gave it, so a paint only validates.
 void TWin32SceneWindow::Paint() {
     PAINTSTRUCT Paint{};
     const HDC DC = BeginPaint(FWindow, &Paint);
-    if (!FPixels.empty()) {
-        BITMAPINFO Info{};
-        Info.bmiHeader.biSize = sizeof Info.bmiHeader;
-        Info.bmiHeader.biWidth = FScene.Width;
-        Info.bmiHeader.biHeight = -FScene.Height; // rows from the top, as rendered
-        Info.bmiHeader.biPlanes = 1;
-        Info.bmiHeader.biBitCount = 32;
-        Info.bmiHeader.biCompression = BI_RGB;
-        SetDIBitsToDevice(DC, 0, 0, static_cast<DWORD>(FScene.Width),
-                          static_cast<DWORD>(FScene.Height), 0, 0, 0,
-                          static_cast<UINT>(FScene.Height), FPixels.data(), &Info, DIB_RGB_COLORS);
+    if (!FPerPixelAlpha) {
+        PaintScenePixels(DC, FPixels, FScene.Width, FScene.Height);
     }
     EndPaint(FWindow, &Paint);
 }
 
 void TWin32SceneWindow::Place() {
-    const POINT Where = FPlacement == TScenePlacement::TopRightOfWorkArea
-                            ? TopRightOfWorkArea(FScene.Width)
-                            : CentreOfScreen(FScene.Width, FScene.Height);
+    const TScenePosition Where =
+        PlaceScene(FPlacement, FScene.Width, FScene.Height, CurrentSceneScreen());
     // A popup has no frame, so its window size is its client size.
-    SetWindowPos(FWindow, FTopMost ? HWND_TOPMOST : HWND_TOP, Where.x, Where.y, FScene.Width,
+    SetWindowPos(FWindow, FTopMost ? HWND_TOPMOST : HWND_TOP, Where.FLeft, Where.FTop, FScene.Width,
                  FScene.Height, SWP_NOACTIVATE);
+    FPlacedSize = {FScene.Width, FScene.Height};
 }
 
 float TWin32SceneWindow::Dpi() const {

@@ -47,6 +47,12 @@ bool PumpUntil(const std::function<bool()>& ADone, DWORD AWaitMs) {
     }
 }
 
+std::wstring HookLibraryBeside(const std::wstring& AExecutable) {
+    const std::size_t Slash = AExecutable.find_last_of(L"\\/");
+    return (Slash == std::wstring::npos ? std::wstring() : AExecutable.substr(0, Slash + 1)) +
+           L"uiHook.dll";
+}
+
 std::wstring WindowsPathOf(const std::string& ABuildPath) {
     std::wstring Path(ABuildPath.begin(), ABuildPath.end());
     std::replace(Path.begin(), Path.end(), L'/', L'\\');

@@ -15,6 +15,9 @@ bool PumpUntil(const std::function<bool()>& ADone, DWORD AWaitMs);
 // A Windows path for a path of the build; under Wine the build's Unix paths are on drive Z:.
 std::wstring WindowsPathOf(const std::string& ABuildPath);
 
+// The hook library that belongs beside an executable: the monitor loads it from its own folder.
+std::wstring HookLibraryBeside(const std::wstring& AExecutable);
+
 // What the configuration application is for the monitor: a top-level window of its class.
 // It notes every message of the application range it receives.
 class TConfigAppStandIn {

@@ -53,10 +53,13 @@ protected:
         CreateDirectoryW(FFolder.c_str(), nullptr);
         FExecutable = FFolder + L"\\VantoMon.exe";
         CopyFileW(WindowsPathOf(VANTO_MONITOR_EXE).c_str(), FExecutable.c_str(), FALSE);
+        CopyFileW(HookLibraryBeside(WindowsPathOf(VANTO_MONITOR_EXE)).c_str(),
+                  HookLibraryBeside(FExecutable).c_str(), FALSE);
     }
 
     static void TearDownTestSuite() {
         DeleteFileW(FExecutable.c_str());
+        DeleteFileW(HookLibraryBeside(FExecutable).c_str());
         RemoveDirectoryW(FFolder.c_str());
     }
 

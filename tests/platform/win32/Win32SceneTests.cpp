@@ -186,6 +186,37 @@ TEST(SceneRendererTest, TextFollowsAlignmentSizeWeightAndResolution) {
     EXPECT_LT(Long.FHeight, 30) << "stays on one line";
 }
 
+TEST(SceneRendererTest, TransparentBackdropLeavesUncoveredPixelsEmptyAndPremultiplies) {
+    TSceneItem Frame = Item(TSceneItemKind::Rectangle, {0, 0, 60, 40}, {200, 100, 50, 255});
+    Frame.FRadius = 10;
+    const TScene Scene = SceneOf(
+        80, 40, {Frame, Item(TSceneItemKind::Rectangle, {60, 0, 20, 40}, {200, 100, 50, 128})});
+    const std::vector<std::uint32_t> Pixels =
+        RenderSceneToPixels(Scene, SCENE_DEFAULT_DPI, TSceneBackdrop::Transparent);
+    ASSERT_EQ(Pixels.size(), 80u * 40u);
+    const auto At = [&](int AX, int AY) { return Pixels[static_cast<std::size_t>(AY * 80 + AX)]; };
+    EXPECT_EQ(At(0, 0), 0u) << "the rounded corner lets everything beneath show";
+    EXPECT_EQ(At(30, 20), 0xFFC86432u) << "opaque colours stay as they are";
+    EXPECT_EQ(At(70, 20), 0x80643219u) << "translucent ones are scaled by their alpha";
+    // Antialiasing leaves partial alpha along the curve; no channel may exceed it there.
+    for (int X = 0; X < 10; ++X) {
+        const std::uint32_t P = At(X, 2);
+        const std::uint32_t Alpha = P >> 24;
+        EXPECT_LE(P >> 16 & 0xFF, Alpha) << X;
+    }
+    EXPECT_THAT(TPicture(Scene).At(0, 0), NearColour(BLACK, 0)) << "opaque windows keep black";
+}
+
+TEST(SceneRendererTest, PremultiplyingScalesEachChannelByAlphaRounded) {
+    EXPECT_EQ(PremultipliedPixel(0xFF123456u), 0xFF123456u);
+    EXPECT_EQ(PremultipliedPixel(0x00FFFFFFu), 0u);
+    EXPECT_EQ(PremultipliedPixel(0x80FF0001u), 0x80800001u);
+    // 0x0C at 0xA4 is 7.72 levels: the nearest, not the one below.
+    EXPECT_EQ(PremultipliedPixel(0xA40C0C0Cu), 0xA4080808u);
+    EXPECT_EQ(PremultipliedPixel(0x01FF7F80u), 0x01010001u)
+        << "0x7F is just under half a level, 0x80 just over";
+}
+
 TEST(SceneRendererTest, SceneWithoutAreaHasNoPixels) {
     EXPECT_TRUE(RenderSceneToPixels(SceneOf(0, 10, {})).empty());
     EXPECT_TRUE(RenderSceneToPixels(SceneOf(10, 0, {})).empty());
@@ -301,6 +332,7 @@ TEST_F(SceneWindowTest, AboutWindowIsABorderlessCentredPopupOfTheSceneSize) {
     EXPECT_FALSE(Style & WS_CAPTION);
     EXPECT_TRUE(ExStyle & WS_EX_TOOLWINDOW) << "no taskbar button";
     EXPECT_FALSE(ExStyle & WS_EX_TOPMOST);
+    EXPECT_FALSE(ExStyle & WS_EX_LAYERED) << "opaque windows paint for themselves";
 
     // The screen shows the rendering: the button's fill where the button is.
     const TPicture Expected(BuildAboutScene(English));

@@ -1,0 +1,48 @@
+#include "platform/win32/Win32ScenePlacement.h"
+
+#include <windows.h>
+
+#include <cmath>
+
+namespace vanto::win32 {
+
+using platform::TScenePlacement;
+using platform::TSceneRect;
+
+namespace {
+
+// Far enough above the screen's edge to clear a taskbar of the usual height.
+constexpr int BOTTOM_MARGIN = 50;
+
+int RoundedHalf(int AValue) {
+    return static_cast<int>(std::lround(AValue / 2.0));
+}
+
+} // namespace
+
+TScenePosition PlaceScene(TScenePlacement APlacement, int AWidth, int AHeight,
+                          const TSceneScreen& AScreen) {
+    const TSceneRect& Screen = AScreen.FScreen;
+    const TSceneRect& Work = AScreen.FWorkArea;
+    switch (APlacement) {
+    case TScenePlacement::TopRightOfWorkArea:
+        return {Work.X + Work.Width - AWidth, Work.Y};
+    case TScenePlacement::BottomCentreOfScreen:
+        return {Screen.X + RoundedHalf(Screen.Width - AWidth),
+                Screen.Y + Screen.Height - AHeight - BOTTOM_MARGIN};
+    case TScenePlacement::CentredOnDesktop:
+        break;
+    }
+    return {Screen.X + (Screen.Width - AWidth) / 2, Screen.Y + (Screen.Height - AHeight) / 2};
+}
+
+TSceneScreen CurrentSceneScreen() {
+    const TSceneRect Screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    RECT Work{};
+    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &Work, 0)) {
+        return {Screen, Screen};
+    }
+    return {Screen, {Work.left, Work.top, Work.right - Work.left, Work.bottom - Work.top}};
+}
+
+} // namespace vanto::win32
