@@ -1,5 +1,10 @@
 #include "app/AboutScene.h"
 
+#include "i18n/Translate.h"
+#include "platform/Utf16.h"
+
+#include <cstdio>
+#include <string_view>
 #include <utility>
 
 namespace vanto {
@@ -134,6 +139,26 @@ void AddOkButton(TScene& AScene, const std::u16string& ACaption) {
     AScene.Items.push_back(Caption);
 }
 
+// The software line names the build's own version, so that the About window, the version
+// resources and the installer agree. The table's line is looked up by its text and its number
+// replaced, so every language keeps its wording.
+std::u16string WithBuildVersion(std::u16string ALine) {
+    constexpr std::u16string_view TABLE_VERSION = u"1.00.00";
+    char Version[32];
+    std::snprintf(Version, sizeof Version, "%u.%02u.%02u", unsigned{VANTO_VERSION_MAJOR},
+                  unsigned{VANTO_VERSION_MINOR}, unsigned{VANTO_VERSION_PATCH});
+    if (const auto At = ALine.rfind(TABLE_VERSION); At != std::u16string::npos) {
+        ALine.replace(At, TABLE_VERSION.size(), AsciiToUtf16(Version));
+    }
+    return ALine;
+}
+
+TAboutTexts TranslatedAboutTexts() {
+    const TAboutTexts Source = AboutSourceTexts();
+    return {Translate(Source.FHeading), Translate(Source.FHardwareLine),
+            WithBuildVersion(Translate(Source.FSoftwareLine)), Translate(Source.FOkCaption)};
+}
+
 } // namespace
 
 TAboutTexts AboutSourceTexts() {
@@ -149,6 +174,23 @@ TScene BuildAboutScene(const TAboutTexts& ATexts) {
     AddInformation(Scene, ATexts);
     AddOkButton(Scene, ATexts.FOkCaption);
     return Scene;
+}
+
+TAboutWindow::TAboutWindow(platform::ISceneWindows& AScenes, platform::TWindowHandle AOwner,
+                           platform::TMessageId AClickMessage)
+    : FWindow(AScenes.CreateSceneWindow(AOwner, AClickMessage,
+                                        platform::TScenePlacement::CentredOnDesktop, {})),
+      FTexts(TranslatedAboutTexts()) {}
+
+void TAboutWindow::Show() {
+    FWindow->Show(BuildAboutScene(FTexts));
+}
+
+void TAboutWindow::ReapplyTexts() {
+    FTexts = TranslatedAboutTexts();
+    if (FWindow->IsVisible()) {
+        Show();
+    }
 }
 
 } // namespace vanto

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "i18n/TranslatedWindow.h"
 #include "platform/SceneWindow.h"
 
+#include <memory>
 #include <string>
 
 namespace vanto {
@@ -27,5 +29,30 @@ TAboutTexts AboutSourceTexts();
 
 // The About window as a scene: the background picture, the texts and the OK button.
 platform::TScene BuildAboutScene(const TAboutTexts& ATexts);
+
+// The About window, in the current language whenever it shows. It translates its English
+// source texts again on every change of language rather than its texts as shown: turning a
+// translation back into its source cannot go wrong then, whatever a language's lines hold.
+class TAboutWindow {
+public:
+    // Clicks on the OK button are posted to AOwner as AClickMessage with ABOUT_OK_COMMAND.
+    TAboutWindow(platform::ISceneWindows& AScenes, platform::TWindowHandle AOwner,
+                 platform::TMessageId AClickMessage);
+
+    void Show();
+    void Hide() { FWindow->Hide(); }
+    bool IsVisible() { return FWindow->IsVisible(); }
+    void BringToFront() { FWindow->BringToFront(); }
+    // The texts in the current language, shown or not.
+    const TAboutTexts& Texts() const { return FTexts; }
+
+private:
+    void ReapplyTexts();
+
+    std::unique_ptr<platform::ISceneWindow> FWindow;
+    TAboutTexts FTexts;
+    // Last, so that it is registered only with everything above in place.
+    TTranslatedWindow FTranslated{[this] { ReapplyTexts(); }};
+};
 
 } // namespace vanto

@@ -120,9 +120,10 @@ void TVantoMonExMain::StoreRecordedMacro(std::uint8_t AKeyIndex) {
     }
     Profile.MacroKeyInfoList.MacroInfos[0] = FMacroInfo;
 
+    bool Stored = false;
     try {
         FDM.SaveBackToCurrentProfileInfo();
-        FDM.SaveCurrentProfileInfoToRegistry();
+        Stored = FDM.SaveCurrentProfileInfoToRegistry();
     } catch (const EProfileError& Error) {
         // The mouse still gets the macro the user just recorded.
         ReportStorageError(Error);
@@ -133,9 +134,10 @@ void TVantoMonExMain::StoreRecordedMacro(std::uint8_t AKeyIndex) {
     } catch (const EProfileError& Error) {
         ReportStorageError(Error);
     }
+    // The message says the stored profile holds the macro: the application reloads it.
     const platform::TWindowHandle ConfigApp =
         FPlatform.FWindows.FindTopWindow(CONFIG_APP_WINDOW_CLASS);
-    if (ConfigApp != 0) {
+    if (Stored && ConfigApp != 0) {
         FPlatform.FWindows.Send(ConfigApp, WM_MACRO_RECORDED,
                                 static_cast<platform::TWParam>(FDM.FProfileIndex), 0);
     }
@@ -232,15 +234,15 @@ void TVantoMonExMain::AddRecordOverlayLine(std::uint8_t AType, std::uint8_t AVal
     if (!FFrmRecord) {
         return;
     }
-    std::u16string Line;
+    TRecordLine Line;
     if (AType == STEP_DELAY) {
-        Line = AsciiToUtf16(std::to_string(AValue + 256 * AIndex)) + Translate(u"ms");
+        Line = {{AsciiToUtf16(std::to_string(AValue + 256 * AIndex)), false}, {u"ms"}};
     } else {
-        Line = AIndex < std::size(RECORD_LINE_TEXTS) && AIndex > 0
-                   ? Translate(RECORD_LINE_TEXTS[AIndex])
-                   : std::u16string();
+        if (AIndex < std::size(RECORD_LINE_TEXTS) && AIndex > 0) {
+            Line.push_back({RECORD_LINE_TEXTS[AIndex]});
+        }
         if (AType == STEP_MOUSE_BUTTON) {
-            Line += Translate(AValue == 0 ? u"Up" : u"Down");
+            Line.push_back({AValue == 0 ? u"Up" : u"Down"});
         }
     }
     FFrmRecord->AddLine(std::move(Line));

@@ -1,7 +1,7 @@
 #include "app/VantoMonExMain.h"
 
-#include "app/AboutScene.h"
 #include "app/ConfigAppInterface.h"
+#include "i18n/CarriedLanguageTable.h"
 #include "i18n/Translate.h"
 #include "platform/Utf16.h"
 
@@ -29,7 +29,10 @@ TVantoMonExMain::TVantoMonExMain(const platform::TPlatform& APlatform, TDM& ADM)
                   ADM.FCurrentProfileInfo, FFlags),
       FPlayer(APlatform.FInput, APlatform.FDebug, FFlags, ADM.FCurrentProfileInfo),
       FAudioControl(APlatform.FAudio, APlatform.FMessageBox), FUploadTarget(uiHIDData1),
-      FUploader(FUploadTarget, APlatform.FWindows), uiHook1(APlatform.FHooks, APlatform.FMessageBox),
+      FUploader(FUploadTarget, APlatform.FWindows),
+      uiHook1(APlatform.FHooks, APlatform.FMessageBox), FLanguageForm(LanguageForm()),
+      uiLanguage1({APlatform.FLocale, APlatform.FShell, APlatform.FFiles}, &FLanguageForm,
+                  CarriedLanguageTable()),
       FPlatform(APlatform), FDM(ADM) {
     FHandle = FPlatform.FWindows.CreateHiddenWindow(
         MONITOR_WINDOW_CLASS, MONITOR_WINDOW_TITLE,
@@ -54,8 +57,38 @@ TVantoMonExMain::TVantoMonExMain(const platform::TPlatform& APlatform, TDM& ADM)
                                            const std::u16string&, const TMouseMacroKeyList&) {
         uiHook1RecordMouseMacroKey(MacroType, AButton, AState, MacroKeyString);
     };
-    FAboutWindow = FPlatform.FScenes.CreateSceneWindow(
-        FHandle, platform::WM_COMMAND_MESSAGE, platform::TScenePlacement::CentredOnDesktop, {});
+    FAboutWindow =
+        std::make_unique<TAboutWindow>(FPlatform.FScenes, FHandle, platform::WM_COMMAND_MESSAGE);
+}
+
+// The tray icon's hint and the menu items' captions; the form's own caption is left out, since
+// it is the title by which the configuration application finds the monitor.
+TLanguageForm TVantoMonExMain::LanguageForm() {
+    TLanguageForm Form{u"VantoMonExMain", {}};
+    Form.FComponents.push_back(
+        {u"TTrayIcon", u"TrayIcon1",
+         [this](std::u16string_view AProperty) -> std::optional<std::u16string> {
+             return AProperty == u"Hint" ? std::optional(FTrayHint) : std::nullopt;
+         },
+         [this](std::u16string_view, const std::u16string& AValue) {
+             // As a property setter does: the same hint again changes nothing on screen.
+             if (AValue != FTrayHint) {
+                 FTrayHint = AValue;
+                 FPlatform.FTray.SetHint(FTrayHint);
+             }
+         }});
+    constexpr const char16_t* ITEM_NAMES[] = {u"Config1", u"About1", u"Exit1"};
+    for (std::size_t I = 0; I < FMenuCaptions.size(); ++I) {
+        Form.FComponents.push_back(
+            {u"TMenuItem", ITEM_NAMES[I],
+             [this, I](std::u16string_view AProperty) -> std::optional<std::u16string> {
+                 return AProperty == u"Caption" ? std::optional(FMenuCaptions[I]) : std::nullopt;
+             },
+             [this, I](std::u16string_view, const std::u16string& AValue) {
+                 FMenuCaptions[I] = AValue;
+             }});
+    }
+    return Form;
 }
 
 void TVantoMonExMain::FormCreate() {
@@ -169,10 +202,7 @@ void TVantoMonExMain::Config1Click() {
 }
 
 void TVantoMonExMain::About1Click() {
-    const TAboutTexts Source = AboutSourceTexts();
-    FAboutWindow->Show(BuildAboutScene(
-        TAboutTexts{Translate(Source.FHeading), Translate(Source.FHardwareLine),
-                    Translate(Source.FSoftwareLine), Translate(Source.FOkCaption)}));
+    FAboutWindow->Show();
     ProcessMessagesAndSleep50ms();
     FAboutWindow->BringToFront();
 }
@@ -231,9 +261,12 @@ void TVantoMonExMain::ShowConfigApp() {
     FPlatform.FShell.OpenProgram(Folder + u"\\" + CONFIG_APP_FILE_NAME, Folder);
 }
 
+// The stored choice is a position in the component's language list. Before the first
+// selection Lang is empty and has no position, so start-up always selects.
 void TVantoMonExMain::ApplyLanguage() {
-    if (OnSelectLanguage) {
-        OnSelectLanguage(FDM.FAllProfileSettingInfo.CurrentLanguage);
+    const int Stored = FDM.FAllProfileSettingInfo.CurrentLanguage;
+    if (uiLanguage1.GetLanguageIndexByShortID(uiLanguage1.Lang()) != Stored) {
+        uiLanguage1.SetLang(uiLanguage1.GetLanguageShortIDByIndex(Stored));
     }
     FTrayHint = Translate(TRAY_HINT);
     FApplicationTitle = Translate(APPLICATION_TITLE);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/AboutScene.h"
 #include "app/ButtonDispatch.h"
 #include "app/MonitorFlags.h"
 #include "audio/MicrophoneMute.h"
@@ -7,6 +8,8 @@
 #include "device/ProfileUpload.h"
 #include "device/uiHIDData.h"
 #include "device/uiHIDEvent.h"
+#include "i18n/LanguageForm.h"
+#include "i18n/uiLanguage.h"
 #include "macro/FrmRecord.h"
 #include "macro/MacroPlayback.h"
 #include "macro/uiHook.h"
@@ -15,7 +18,6 @@
 #include "profile/ProfileErrors.h"
 
 #include <array>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -78,10 +80,6 @@ public:
     // The overlay while a recording runs, else null.
     const TFrmRecord* RecordOverlay() const { return FFrmRecord.get(); }
 
-    // The language selection of the translation component, which comes later; unassigned, it
-    // is skipped.
-    std::function<void(std::uint8_t ALanguageIndex)> OnSelectLanguage;
-
     TMonitorFlags FFlags;
     TuiHIDData uiHIDData1;
     TuiHIDEvent uiHIDEvent1;
@@ -91,6 +89,15 @@ public:
     TuiHIDDataTarget FUploadTarget;
     TProfileUploader FUploader;
     TuiHook uiHook1;
+
+private:
+    // The main form as its language component walks it; declared before the component, which
+    // registers it when it is created.
+    TLanguageForm FLanguageForm;
+
+public:
+    // Holds the carried table (and the languages of a "ui.local"); ApplyLanguage selects.
+    TuiLanguage uiLanguage1;
     TMACROKEYINFO FMacroInfo{};
 
     // What ApplyLanguage set, in the current language.
@@ -114,11 +121,12 @@ private:
     void StoreRecordedMacro(std::uint8_t AKeyIndex);
     void RecordStep(TMouseButtons AButton, std::int32_t AState);
     void CollectPause(const std::u16string& AMilliseconds);
+    TLanguageForm LanguageForm();
 
     const platform::TPlatform& FPlatform;
     TDM& FDM;
     platform::TWindowHandle FHandle = 0;
-    std::unique_ptr<platform::ISceneWindow> FAboutWindow;
+    std::unique_ptr<TAboutWindow> FAboutWindow;
     std::unique_ptr<TFrmRecord> FFrmRecord;
     std::u16string FTrayHint;
     std::u16string FApplicationTitle;

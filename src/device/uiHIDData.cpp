@@ -106,6 +106,10 @@ bool TuiHidDeviceReadThread::ReadOne() {
         return true; // a failed transfer; the next one may well succeed
     case platform::THidReadStatus::StartFailed:
         // Whatever the reason, a read that did not start never completes: waiting would hang.
+        // A device pulled while its last report was handed over fails here, not in a read.
+        if (Result.FError == platform::HID_ERROR_DEVICE_NOT_CONNECTED) {
+            FHIDData.ReportDeviceGone(*this);
+        }
         return false;
     case platform::THidReadStatus::Stopped:
         return false;

@@ -23,10 +23,14 @@ constexpr TSceneColor TITLE_COLOUR{0xFF, 0xFF, 0xFF, 0xFF};
 constexpr TSceneColor LINE_COLOUR{0xE6, 0xEA, 0xEB, 0xFF};
 
 constexpr int FRAME_INSET = 5;
-constexpr TSceneRect DOT{7, 18, 15, 15};
+// The dot and the title sit inside the frame: their places count from its corner.
+constexpr TSceneRect DOT{FRAME_INSET + 7, FRAME_INSET + 18, 15, 15};
 // The title column, as tall as the band the dot sits in, so both share one centre line.
 constexpr TSceneRect TITLE{DOT.X + DOT.Width + 3, FRAME_INSET, 99, 2 * (DOT.Y - FRAME_INSET) + DOT.Height};
 constexpr int LIST_LEFT = TITLE.X + TITLE.Width;
+// The bold title is wider than its column in most languages; it may run on into the list's
+// margin, which centred step lines leave empty, rather than be cut.
+constexpr TSceneRect TITLE_TEXT{TITLE.X, TITLE.Y, TITLE.Width + 40, TITLE.Height};
 constexpr int LIST_WIDTH = RECORD_OVERLAY_WIDTH - FRAME_INSET - 2 - LIST_LEFT;
 // 12-point lines at the usual 96 dots per inch are 16 pixels high, plus leading.
 constexpr int LINE_HEIGHT = 20;
@@ -68,6 +72,14 @@ TSceneItem Text(const std::u16string& AText, TSceneRect ABounds, float APoints, 
     return Item;
 }
 
+std::u16string ShownLine(const TRecordLine& ALine) {
+    std::u16string Shown;
+    for (const TRecordLinePart& Part : ALine) {
+        Shown += Part.FTranslated ? Translate(Part.FText) : Part.FText;
+    }
+    return Shown;
+}
+
 } // namespace
 
 platform::TScene BuildRecordScene(const std::u16string& ATitle,
@@ -76,7 +88,7 @@ platform::TScene BuildRecordScene(const std::u16string& ATitle,
     Scene.Width = RECORD_OVERLAY_WIDTH;
     Scene.Height = RECORD_OVERLAY_HEIGHT;
     Scene.Items = {Frame(), Dot(),
-                   Text(ATitle, TITLE, 14, true, platform::TTextAlign::Left, TITLE_COLOUR)};
+                   Text(ATitle, TITLE_TEXT, 14, true, platform::TTextAlign::Left, TITLE_COLOUR)};
     // The list has no scroll bars and keeps its newest line in view, as a memo scrolled to
     // its end does.
     const std::size_t First = ALines.size() > VISIBLE_LINES ? ALines.size() - VISIBLE_LINES : 0;
@@ -91,7 +103,7 @@ platform::TScene BuildRecordScene(const std::u16string& ATitle,
 TFrmRecord::TFrmRecord(const platform::TPlatform& APlatform, platform::TWindowHandle ATimerWindow,
                        std::uintptr_t ATimerId)
     : FPlatform(APlatform), FTimerWindow(ATimerWindow), FTimerId(ATimerId),
-      FTitle(Translate(u"Recording...")) {
+      FTitle(Translate(RECORD_OVERLAY_CAPTION)) {
     platform::TSceneWindowStyle Style;
     Style.FTopMost = true;
     Style.FPerPixelAlpha = true;
@@ -149,8 +161,19 @@ void TFrmRecord::Timer1Timer() {
     }
 }
 
-void TFrmRecord::AddLine(std::u16string ALine) {
-    FLines.push_back(std::move(ALine));
+void TFrmRecord::AddLine(TRecordLine ALine) {
+    FLines.push_back(ShownLine(ALine));
+    FSourceLines.push_back(std::move(ALine));
+    if (FVisible) {
+        Redraw();
+    }
+}
+
+void TFrmRecord::ReapplyTexts() {
+    FTitle = Translate(RECORD_OVERLAY_CAPTION);
+    for (std::size_t Line = 0; Line < FSourceLines.size(); ++Line) {
+        FLines[Line] = ShownLine(FSourceLines[Line]);
+    }
     if (FVisible) {
         Redraw();
     }

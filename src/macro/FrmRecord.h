@@ -1,5 +1,6 @@
 #pragma once
 
+#include "i18n/TranslatedWindow.h"
 #include "platform/Platform.h"
 
 #include <cstdint>
@@ -14,6 +15,17 @@ inline constexpr int RECORD_OVERLAY_HEIGHT = 100;
 // The overlay's window title, by which its guard knows whether it is in front.
 inline constexpr char16_t RECORD_OVERLAY_TITLE[] = u"FrmRecord";
 inline constexpr std::uint32_t RECORD_GUARD_INTERVAL_MS = 100;
+// The overlay's title before translation.
+inline constexpr char16_t RECORD_OVERLAY_CAPTION[] = u"Recording...";
+
+// One part of a step line: a source string shown through Translate, or a text shown as it is
+// (the milliseconds of a delay).
+struct TRecordLinePart {
+    std::u16string FText;
+    bool FTranslated = true;
+};
+// The parts of one step line, shown one after the other.
+using TRecordLine = std::vector<TRecordLinePart>;
 
 // The overlay as a scene: the frame, the blinking dot, the title and the newest step lines
 // that fit, newest last.
@@ -22,7 +34,8 @@ platform::TScene BuildRecordScene(const std::u16string& ATitle,
 
 // The always-on-top overlay that lists the steps of an on-the-fly recording. The guard timer
 // (Timer1) runs on the owner's window: the owner starts and stops it with the overlay and
-// passes its ticks to Timer1Timer.
+// passes its ticks to Timer1Timer. Its title and lines are in the current language; it keeps
+// the parts of each line so that a change of language translates them again.
 class TFrmRecord {
 public:
     TFrmRecord(const platform::TPlatform& APlatform, platform::TWindowHandle ATimerWindow,
@@ -37,8 +50,10 @@ public:
     void SetTimerEnabled(bool AEnabled);
     void Timer1Timer();
     // Appends one line to the step list (HudMemo1). The window draws it from the message loop.
-    void AddLine(std::u16string ALine);
+    void AddLine(TRecordLine ALine);
 
+    // The title and the step lines as shown.
+    const std::u16string& Title() const { return FTitle; }
     const std::vector<std::u16string>& Lines() const { return FLines; }
     bool Visible() const { return FVisible; }
     bool TimerEnabled() const { return FTimerEnabled; }
@@ -48,15 +63,19 @@ public:
 
 private:
     void Redraw();
+    void ReapplyTexts();
 
     const platform::TPlatform& FPlatform;
     platform::TWindowHandle FTimerWindow;
     std::uintptr_t FTimerId;
     std::unique_ptr<platform::ISceneWindow> FWindow;
     std::u16string FTitle;
+    std::vector<TRecordLine> FSourceLines;
     std::vector<std::u16string> FLines;
     bool FVisible = false;
     bool FTimerEnabled = false;
+    // Last, so that it is registered only with everything above in place.
+    TTranslatedWindow FTranslated{[this] { ReapplyTexts(); }};
 };
 
 } // namespace vanto

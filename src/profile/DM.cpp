@@ -2,6 +2,7 @@
 
 #include "app/ConfigAppInterface.h"
 #include "i18n/Translate.h"
+#include "platform/Utf16.h"
 #include "profile/FactoryDefaults.h"
 
 #include <cstring>
@@ -66,6 +67,29 @@ bool LoadFromRegistryAtStartUp(TuiProfile& ABlob) {
     }
 }
 
+// Nor does a registry that refuses the factory record stop it: the monitor runs on that record
+// in memory, and the next start-up stores it again.
+void SaveToRegistryAtStartUp(TuiProfile& ABlob) {
+    try {
+        ABlob.SaveStreamToRegistry();
+    } catch (const EProfileError&) {
+    }
+}
+
+// The values of the shared key that are not game profiles. A game profile stored under one of
+// these names (they come from the setting table another program writes) would overwrite it.
+bool IsSharedValueName(std::u16string_view AName) {
+    for (std::u16string_view Shared :
+         {std::u16string_view(SETTING_GROUP_VALUE_NAME),
+          std::u16string_view(ALL_SETTING_VALUE_NAME), std::u16string_view(RECORD_MACRO_VALUE_NAME),
+          std::u16string_view(PROFILE_ID_VALUE_NAME)}) {
+        if (SameTextIgnoringCase(AName, Shared)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool HasParentReference(std::u16string_view APath) {
     return APath.find(u"..") != std::u16string_view::npos;
 }
@@ -102,7 +126,15 @@ TDM::TDM(platform::IRegistry& ARegistry, platform::IFileSystem& AFiles, platform
         uiProfileGame1RestoreToDefault(AStream);
     };
     for (int P = 0; P < static_cast<int>(GAME_PROFILE_COUNT); ++P) {
-        Slot(P).OnRestoreToDefault = GameDefaults;
+        TuiProfile& Game = Slot(P);
+        Game.OnRestoreToDefault = GameDefaults;
+        // Such a profile has no place in the registry: it is neither read from nor written to
+        // the record it is named after.
+        const auto OwnValueOnly = [&Game](std::vector<std::uint8_t>&, bool& AContinue) {
+            AContinue = !IsSharedValueName(Game.FileName());
+        };
+        Game.OnBeforeLoadFromRegistry = OwnValueOnly;
+        Game.OnBeforeSaveToRegistry = OwnValueOnly;
     }
     uiProfileDefaultGame.OnRestoreToDefault = GameDefaults;
     uiProfileSettingGroup.OnRestoreToDefault = [this](std::vector<std::uint8_t>& AStream) {
@@ -139,7 +171,7 @@ void TDM::InitProfileSettingGroup() {
     WriteZeros(uiProfileSettingGroup, PROFILE_SETTING_GROUP_BLOCK_SIZE);
     if (!LoadFromRegistryAtStartUp(uiProfileSettingGroup)) {
         uiProfileSettingGroup.RestoreToDefault();
-        uiProfileSettingGroup.SaveStreamToRegistry();
+        SaveToRegistryAtStartUp(uiProfileSettingGroup);
     }
     ReadRecord(uiProfileSettingGroup, FProfileSettingGroup);
     UseStoredGroupSelection();
@@ -150,7 +182,7 @@ void TDM::InitAllProfileSettingInfo() {
     WriteRecord(uiProfileAllSettingInfo, FAllProfileSettingInfo);
     if (!LoadFromRegistryAtStartUp(uiProfileAllSettingInfo)) {
         uiProfileAllSettingInfo.RestoreToDefault();
-        uiProfileAllSettingInfo.SaveStreamToRegistry();
+        SaveToRegistryAtStartUp(uiProfileAllSettingInfo);
     }
     ReadRecord(uiProfileAllSettingInfo, FAllProfileSettingInfo);
 
@@ -331,9 +363,9 @@ void TDM::SaveBackToCurrentProfileInfo() {
     WriteRecord(Slot(FProfileIndex), FCurrentProfileInfo);
 }
 
-void TDM::SaveCurrentProfileInfoToRegistry() {
+bool TDM::SaveCurrentProfileInfoToRegistry() {
     SaveBackToCurrentProfileInfo();
-    Slot(FProfileIndex).SaveStreamToRegistry();
+    return Slot(FProfileIndex).SaveStreamToRegistry();
 }
 
 void TDM::SaveCurrentProfileInfoToFile(const std::u16string& AFile) {

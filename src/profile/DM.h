@@ -51,7 +51,9 @@ public:
     bool ReadProfileInfo(TMouseProfileInfo& AProfileInfo, int AProfileIndex);
 
     void SaveBackToCurrentProfileInfo();
-    void SaveCurrentProfileInfoToRegistry();
+    // False when the slot has no registry place or its key cannot be created; a refused write
+    // throws EProfileError.
+    bool SaveCurrentProfileInfoToRegistry();
     // Stores the slot's blob as last written back, not FCurrentProfileInfo.
     void SaveCurrentProfileInfoToFile(const std::u16string& AFile);
     void SaveCurrentProfileInfoToFile();

@@ -1,5 +1,10 @@
 #include "app/AboutScene.h"
 
+#include "i18n/Translate.h"
+#include "platform/sim/SimClock.h"
+#include "platform/sim/SimSceneWindows.h"
+#include "platform/sim/SimWindowSystem.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -93,6 +98,24 @@ TEST(AboutSceneTest, OkButtonIsTheOnlyClickableItemAndCarriesItsCaptionOnTop) {
     EXPECT_TRUE(Inside(Caption->FBounds, Button.FBounds));
     EXPECT_EQ(Caption->FAlign, platform::TTextAlign::Center);
     EXPECT_NE(Caption->FFill, Button.FFill);
+}
+
+// A table may give two sources one translation; going back from it must still find the
+// window's own source string, not the other one.
+TEST(AboutSceneTest, TheWindowTranslatesItsSourceTextsAgainOnEachChangeOfLanguage) {
+    sim::TSimClock Clock;
+    sim::TSimWindowSystem Windows(Clock);
+    sim::TSimSceneWindows Scenes(Windows);
+    TAboutWindow About(Scenes, 0, 0);
+    About.Show();
+    InstallActiveLanguageTable({{u"Cancel", u"好"}, {u"OK", u"好"}});
+    const platform::TScene& Shown = Scenes.Windows().at(0)->Scene();
+    EXPECT_EQ(Shown.Items.back().FText, u"好");
+    InstallActiveLanguageTable({{u"OK", u"Okay"}});
+    EXPECT_EQ(Shown.Items.back().FText, u"Okay");
+    RemoveActiveLanguageTable();
+    EXPECT_EQ(Shown.Items.back().FText, u"OK");
+    EXPECT_EQ(About.Texts().FHeading, u"Hardware & Software Information:");
 }
 
 } // namespace

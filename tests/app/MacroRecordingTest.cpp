@@ -22,6 +22,9 @@ using testing::ElementsAre;
 
 // The factory profile's record button.
 constexpr std::uint8_t RECORD_KEY = 7;
+// Positions in the carried table's language list.
+constexpr std::uint8_t CHINESE = 0;
+constexpr std::uint8_t ENGLISH = 1;
 
 struct TStep {
     std::uint16_t FType;
@@ -49,6 +52,9 @@ protected:
     MacroRecordingTest() {
         FMouse.PlugInto(FSim.FHid);
         FDM.DataModuleCreate();
+        // The overlay's lines are checked in English: the carried table's English shows them
+        // as their source strings.
+        FDM.FAllProfileSettingInfo.CurrentLanguage = ENGLISH;
         FMain = std::make_unique<TVantoMonExMain>(FSim.Platform(), FDM);
         FMain->FormCreate();
         FSim.FWindows.AdvanceTime(3000); // the mouse is open
@@ -112,6 +118,34 @@ TEST_F(MacroRecordingTest, APressAPauseAndAReleaseBecomeThreeStepsAndThreeLines)
     EXPECT_EQ(Window.Placement(), platform::TScenePlacement::BottomCentreOfScreen);
     EXPECT_EQ(Window.Scene().Items.back().FText, u"Mouse ClickUp");
     EXPECT_THAT(FSim.FDebug.Lines(), testing::Contains(u"show record window"));
+}
+
+TEST_F(MacroRecordingTest, AChangeOfLanguageTranslatesTheOverlayAgain) {
+    Toggle();
+    Wait(100);
+    Click(platform::WM_RBUTTONDOWN_MSG);
+    Wait(120);
+    Click(platform::WM_RBUTTONUP_MSG);
+    const auto Apply = [this](std::uint8_t ALanguage) {
+        FDM.FAllProfileSettingInfo.CurrentLanguage = ALanguage;
+        FMain->ApplyLanguage();
+    };
+    Apply(CHINESE);
+    ASSERT_NE(FMain->RecordOverlay(), nullptr);
+    EXPECT_EQ(FMain->RecordOverlay()->Title(), u"录制中...");
+    EXPECT_THAT(OverlayLines(), ElementsAre(u"  右键按下", u"120毫秒", u"  右键放开"));
+    // What the window shows, not only what the overlay holds.
+    const platform::TScene& Shown = FSim.FScenes.Windows().back()->Scene();
+    EXPECT_EQ(Shown.Items.back().FText, u"  右键放开");
+
+    Apply(ENGLISH);
+    EXPECT_EQ(FMain->RecordOverlay()->Title(), u"Recording...");
+    EXPECT_THAT(OverlayLines(),
+                ElementsAre(u"Mouse Right ClickDown", u"120ms", u"Mouse Right ClickUp"));
+    // Lines added afterwards are in the new language, and the stored macro is untouched.
+    Click(platform::WM_LBUTTONDOWN_MSG);
+    EXPECT_EQ(OverlayLines().back(), u"Mouse ClickDown");
+    EXPECT_EQ(FMain->FMacroInfo.MacroListCount, 4);
 }
 
 TEST_F(MacroRecordingTest, PausesAddUpAndStartAgainFromZeroPast8000Ms) {

@@ -2,6 +2,7 @@
 
 #include "app/AboutScene.h"
 #include "app/ConfigAppInterface.h"
+#include "i18n/Translate.h"
 #include "platform/sim/SimMouse.h"
 #include "platform/sim/SimPlatform.h"
 
@@ -22,6 +23,16 @@ using platform::TMessageId;
 using platform::TWParam;
 using testing::ElementsAre;
 
+std::vector<std::u16string> SceneTexts(const platform::TScene& AScene) {
+    std::vector<std::u16string> Texts;
+    for (const platform::TSceneItem& Item : AScene.Items) {
+        if (Item.FKind == platform::TSceneItemKind::Text) {
+            Texts.push_back(Item.FText);
+        }
+    }
+    return Texts;
+}
+
 struct TMessage {
     TMessageId FMsg;
     TWParam FWParam;
@@ -35,7 +46,10 @@ protected:
         FMouse.PlugInto(FSim.FHid);
         FDM.DataModuleCreate();
         FMain = std::make_unique<TVantoMonExMain>(FSim.Platform(), FDM);
-        FMain->OnSelectLanguage = [this](std::uint8_t AIndex) { FSelected.push_back(AIndex); };
+        FMain->uiLanguage1.OnLanguageChanged = [this](TuiLanguage&, const std::u16string& AId,
+                                                      const std::u16string&) {
+            FSelected.push_back(AId);
+        };
         FMain->FormCreate();
     }
     ~VantoMonExMainTest() override {
@@ -58,6 +72,12 @@ protected:
 
     std::size_t MouseOpens() { return FSim.FHid.ReadOpens(FMouse.VendorPath()); }
 
+    void StoreLanguage(std::uint8_t ALanguage) {
+        auto All = std::make_unique<TALLGAMESINFO>(FDM.FAllProfileSettingInfo);
+        All->CurrentLanguage = ALanguage;
+        Store(u"VantoProfile.pfd", *All);
+    }
+
     template <typename TRecord> void Store(const std::u16string& AName, const TRecord& ARecord) {
         FSim.FRegistry.WriteBinaryValue(VANTO_REGISTRY_KEY, AName, &ARecord, sizeof(ARecord));
     }
@@ -71,13 +91,14 @@ protected:
     platform::TWindowHandle FConfigApp = 0;
     std::vector<TMessage> FConfigAppGot;
     std::function<void(TMessageId, TWParam)> FConfigAppAnswer;
-    std::vector<std::uint8_t> FSelected;
+    std::vector<std::u16string> FSelected;
 };
 
 TEST_F(VantoMonExMainTest, TheConfigAppFindsTheMonitorByItsClass) {
     EXPECT_EQ(FSim.FWindows.FindTopWindow(MONITOR_WINDOW_CLASS), FMain->Handle());
     EXPECT_TRUE(FSim.FTray.Visible());
-    EXPECT_EQ(FSim.FTray.Hint(), u"Gaming Mouse Driver");
+    // A fresh English system stores language 0, the carried table's Chinese.
+    EXPECT_EQ(FSim.FTray.Hint(), u"游戏鼠标驱动");
 }
 
 TEST_F(VantoMonExMainTest, TheMouseOpensThreeSecondsAfterStartUpAndItsPressesAreDispatched) {
@@ -179,13 +200,45 @@ TEST_F(VantoMonExMainTest, AProfileSwitchOnTheMouseIsStoredAndTheConfigAppsAnswe
 }
 
 TEST_F(VantoMonExMainTest, StartUpAndSettingsChangedApplyTheStoredLanguage) {
-    EXPECT_THAT(FSelected, ElementsAre(0));
-    auto All = std::make_unique<TALLGAMESINFO>(FDM.FAllProfileSettingInfo);
-    All->CurrentLanguage = 2;
-    Store(u"VantoProfile.pfd", *All);
+    EXPECT_THAT(FSelected, ElementsAre(u"CH"));
+    EXPECT_THAT(FMain->MenuCaptions(), ElementsAre(u"打开配置", u"关于软件", u"退出软件"));
+    EXPECT_EQ(FMain->ApplicationTitle(), u"Gaming Mouse Monitor");
+
+    StoreLanguage(1);
     FSim.FWindows.Send(FMain->Handle(), WM_CFG_SETTINGS_CHANGED, 0, 0);
-    EXPECT_THAT(FSelected, ElementsAre(0, 2));
+    EXPECT_THAT(FSelected, ElementsAre(u"CH", u"US"));
+    EXPECT_EQ(FDM.FAllProfileSettingInfo.CurrentLanguage, 1);
+    EXPECT_EQ(FSim.FTray.Hint(), u"Gaming Mouse Driver");
+    EXPECT_THAT(FMain->MenuCaptions(), ElementsAre(u"Config", u"About", u"Exit"));
+    FSim.FTray.Click(platform::TRAY_RIGHT_BUTTON_UP);
+    ASSERT_EQ(FSim.FTray.LastMenu().size(), 3u);
+    EXPECT_EQ(FSim.FTray.LastMenu()[2].FCaption, u"Exit");
+
+    // The same choice again selects nothing anew.
+    FSim.FWindows.Send(FMain->Handle(), WM_CFG_SETTINGS_CHANGED, 0, 0);
+    EXPECT_EQ(FSelected.size(), 2u);
+
+    // A position past the list gives an empty id, which leaves the English table active.
+    StoreLanguage(2);
+    FSim.FWindows.Send(FMain->Handle(), WM_CFG_SETTINGS_CHANGED, 0, 0);
+    EXPECT_THAT(FSelected, ElementsAre(u"CH", u"US", u""));
     EXPECT_EQ(FDM.FAllProfileSettingInfo.CurrentLanguage, 2);
+    EXPECT_EQ(Translate(u"Lock PC"), u"Lock Computer");
+}
+
+TEST_F(VantoMonExMainTest, TheAboutWindowShowsAndFollowsTheLanguage) {
+    ASSERT_TRUE(FSim.FTray.ChooseMenuItem(u"关于软件"));
+    FSim.FWindows.ProcessPendingMessages();
+    sim::TSimSceneWindow& About = *FSim.FScenes.Windows()[0];
+    EXPECT_THAT(SceneTexts(About.Scene()), ElementsAre(u"硬件与软件信息：", u"硬件版本：1.00.00",
+                                                       u"软件版本：1.00.00", u"确定"));
+
+    // Shown while the language changes, it is drawn again at once.
+    StoreLanguage(1);
+    FSim.FWindows.Send(FMain->Handle(), WM_CFG_SETTINGS_CHANGED, 0, 0);
+    EXPECT_THAT(SceneTexts(About.Scene()),
+                ElementsAre(u"Hardware & Software Information:", u"Hardware Core:1.00.00",
+                            u"Software Core:1.00.00", u"OK"));
 }
 
 TEST_F(VantoMonExMainTest, AWrongTypedStoredValueDoesNotStopTheMonitor) {
@@ -198,7 +251,7 @@ TEST_F(VantoMonExMainTest, AWrongTypedStoredValueDoesNotStopTheMonitor) {
 
 TEST_F(VantoMonExMainTest, ExitTellsTheConfigAppAndEndsTheLoop) {
     StartConfigApp();
-    EXPECT_TRUE(FSim.FTray.ChooseMenuItem(u"Exit"));
+    EXPECT_TRUE(FSim.FTray.ChooseMenuItem(u"退出软件"));
     EXPECT_EQ(FSim.FWindows.RunMessageLoop(), 0);
     EXPECT_THAT(FConfigAppGot, ElementsAre(TMessage{WM_MONITOR_EXIT, 0, 0}));
 }
@@ -216,7 +269,7 @@ TEST_F(VantoMonExMainTest, ConfigBringsTheRunningAppForwardOrStartsItByItsFullPa
 }
 
 TEST_F(VantoMonExMainTest, AboutShowsTheWindowAndOkHidesIt) {
-    ASSERT_TRUE(FSim.FTray.ChooseMenuItem(u"About"));
+    ASSERT_TRUE(FSim.FTray.ChooseMenuItem(u"关于软件"));
     FSim.FWindows.ProcessPendingMessages();
     ASSERT_EQ(FSim.FScenes.Windows().size(), 1u);
     sim::TSimSceneWindow& About = *FSim.FScenes.Windows()[0];

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <sstream>
 
@@ -85,7 +86,8 @@ TEST(RunScenarioTest, AFirstStartCreatesTheFactoryProfilesAndOpensTheMouseAboutT
                     Contains(std::string("file write: ") + PROFILE_FOLDER + "VantoProfile" +
                              std::to_string(Profile) + ".pfd (109816 bytes)"));
     }
-    EXPECT_THAT(Run1.Texts(), Contains("tray: icon shown, hint \"Gaming Mouse Driver\""));
+    // A fresh English system stores language 0: the carried table's Chinese.
+    EXPECT_THAT(Run1.Texts(), Contains("tray: icon shown, hint \"游戏鼠标驱动\""));
     const auto Opened = Run1.Starting(MOUSE_OPENED);
     ASSERT_EQ(Opened.size(), 1u);
     EXPECT_THAT(Opened[0].FText, HasSubstr("col02")); // the vendor collection, not the pointer
@@ -148,12 +150,52 @@ TEST(RunScenarioTest, SettingsChangedReappliesTheStoredLanguage) {
     ASSERT_EQ(Language.FStatus, 0) << Language.FErr;
     const long Stored = Language.IndexOf("cfg: stored CurrentLanguage = 3 in VantoProfile.pfd");
     const long Notice = Language.IndexOf("cfg -> 7037 WM_CFG_SETTINGS_CHANGED w=0 l=0");
-    const long Selected = Language.IndexOf("language: select index 3");
+    // Position 3 is past the language list: an empty id, which keeps the table as it is.
+    const long Selected = Language.IndexOf("language: selected \"\"");
     ASSERT_GE(Stored, 0);
     // Storing alone tells the monitor nothing; the notice makes it read and apply.
     EXPECT_LT(Stored, Notice);
     EXPECT_LT(Notice, Selected);
     EXPECT_GE(Language.IndexOf("tray: hint", Selected), 0);
+}
+
+TEST(RunScenarioTest, TheLanguageScenarioGoesFromChineseToEnglishWhileRecording) {
+    std::ifstream Scenario(std::filesystem::path(VANTO_SCENARIOS) / "language.vsim");
+    ASSERT_TRUE(Scenario.is_open());
+    std::ostringstream Text;
+    Text << Scenario.rdbuf();
+    const TRun Run = RunText(Text.str());
+    ASSERT_EQ(Run.FStatus, 0) << Run.FErr;
+
+    // Choosing Chinese again selects nothing anew; English does.
+    const auto Selections = Run.Starting("language: ");
+    ASSERT_EQ(Selections.size(), 2u);
+    EXPECT_EQ(Selections[0].FText, "language: selected \"CH\"");
+    EXPECT_EQ(Selections[1].FText, "language: selected \"US\"");
+    const auto Menus = Run.Starting("tray: menu ");
+    ASSERT_EQ(Menus.size(), 3u);
+    EXPECT_EQ(Menus[0].FText, "tray: menu 打开配置 | 关于软件 | 退出软件");
+    EXPECT_EQ(Menus[1].FText, "tray: menu Config | About | Exit");
+    const auto About = Run.Starting("about window shown");
+    ASSERT_EQ(About.size(), 2u);
+    EXPECT_THAT(About[0].FText,
+                HasSubstr("硬件与软件信息： | 硬件版本：1.00.00 | 软件版本：1.00.00 | 确定"));
+    EXPECT_THAT(About[1].FText, HasSubstr("Hardware & Software Information: | "
+                                          "Hardware Core:1.00.00 | Software Core:1.00.00 | OK"));
+
+    // The overlay, in Chinese until the notice, is drawn again in English at the notice.
+    const long Notice = Run.IndexOf("cfg -> 7037", Run.IndexOf("> set-language 1"));
+    const long Chinese = Run.IndexOf("record window shown (372x100): 录制中... | 左键按下 | "
+                                     "60毫秒 | 左键放开");
+    const long English = Run.IndexOf("record window shown (372x100): Recording... | "
+                                     "Mouse ClickDown | 60ms | Mouse ClickUp",
+                                     Notice);
+    ASSERT_GE(Chinese, 0);
+    EXPECT_LT(Chinese, Notice);
+    EXPECT_GT(English, Notice);
+    EXPECT_LT(English, Run.IndexOf("> click right"));
+    EXPECT_EQ(Run.IndexOf("tray: hint \"Gaming Mouse Driver\"", Notice),
+              Run.IndexOf("tray: hint", Notice));
 }
 
 TEST(RunScenarioTest, ThePressedButtonsActionIsWhatTheDispatcherIsAskedFor) {
@@ -179,7 +221,9 @@ TEST(RunScenarioTest, ThePressedButtonsActionIsWhatTheDispatcherIsAskedFor) {
 }
 
 TEST(RunScenarioTest, ARecordingIsListedStoredUploadedAnnouncedAndPlayedBack) {
-    const TRun Run = RunText("cfg-start\nwait 3000\npress 7\nwait 400\nclick left\nwait 250\n"
+    // In English, where the overlay's lines are their source strings.
+    const TRun Run = RunText("set-language 1\ncfg-send WM_CFG_SETTINGS_CHANGED 0 0\n"
+                             "cfg-start\nwait 3000\npress 7\nwait 400\nclick left\nwait 250\n"
                              "wheel down\nwait 100\npress 7\npress 6\n");
     ASSERT_EQ(Run.FStatus, 0) << Run.FErr;
     // The overlay keeps its newest four lines in view.

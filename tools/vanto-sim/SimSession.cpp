@@ -3,6 +3,7 @@
 #include "Dumps.h"
 #include "app/AboutScene.h"
 #include "app/ConfigAppInterface.h"
+#include "i18n/Translate.h"
 
 #include <chrono>
 
@@ -111,9 +112,10 @@ void TSimSession::WireSlots() {
         Toggle(AKeyIndex);
         TraceRecordedMacro();
     };
-    FMain->OnSelectLanguage = [this](std::uint8_t ALanguageIndex) {
-        FTrace.Line("language: select index " + std::to_string(ALanguageIndex) +
-                    " (no translation table yet)");
+    FMain->uiLanguage1.OnLanguageChanged = [this](TuiLanguage&, const std::u16string& AShortID,
+                                                  const std::u16string&) {
+        FTrace.Line("language: selected " + Quoted(AShortID) +
+                    (HasActiveLanguageTable() ? "" : ", no table active"));
     };
 }
 

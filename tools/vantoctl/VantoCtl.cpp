@@ -1,6 +1,7 @@
 #include "VantoCtl.h"
 
 #include "FactoryCommand.h"
+#include "LanguageCommands.h"
 #include "RecordJson.h"
 #include "UploadCommand.h"
 #include "app/ButtonReports.h"
@@ -25,7 +26,7 @@ namespace {
 constexpr std::string_view USAGE =
     "usage: vantoctl layout | decode-report ID HEXBYTES... | dump FILE | key VK EXT | "
     "macro FILE.macro | factory game|test|group|settings [-o FILE] [--lang ID] [--documents DIR] | "
-    "upload FILE.pfd --bank N [--decode]";
+    "upload FILE.pfd --bank N [--decode] | translate [--lang ID] TEXT... | table [FILE]";
 
 int UsageError(std::ostream& AErr, std::string_view AProblem) {
     AErr << "vantoctl: " << AProblem << "\n" << USAGE << "\n";
@@ -259,6 +260,12 @@ int RunVantoCtl(std::span<const std::string_view> AArgs, std::ostream& AOut, std
     }
     if (Command == "dump") {
         return DumpRecord(Rest, AOut, AErr);
+    }
+    if (Command == "translate") {
+        return RunTranslateCommand(Rest, AOut, AErr);
+    }
+    if (Command == "table") {
+        return RunTableCommand(Rest, AOut, AErr);
     }
     return UsageError(AErr, "unknown command '" + std::string(Command) + "'");
 }

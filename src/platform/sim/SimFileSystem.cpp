@@ -1,11 +1,36 @@
 #include "platform/sim/SimFileSystem.h"
 
+#include <algorithm>
 #include <fstream>
 #include <system_error>
 
 namespace vanto::sim {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+bool IsHighSurrogate(char16_t C) {
+    return C >= 0xD800 && C <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t C) {
+    return C >= 0xDC00 && C <= 0xDFFF;
+}
+
+// Windows takes any UTF-16 in a name; the host takes only text it can convert, and a half of a
+// surrogate pair is none.
+bool IsWholeUtf16(std::u16string_view AText) {
+    for (std::size_t I = 0; I < AText.size(); ++I) {
+        if (IsHighSurrogate(AText[I]) && I + 1 < AText.size() && IsLowSurrogate(AText[I + 1])) {
+            ++I;
+        } else if (IsHighSurrogate(AText[I]) || IsLowSurrogate(AText[I])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
 
 TSimFileSystem::TSimFileSystem(fs::path ARoot) : FRoot(std::move(ARoot)) {
     std::error_code Error;
@@ -30,7 +55,9 @@ std::optional<fs::path> TSimFileSystem::HostPath(const std::u16string& APath) co
         if (Part.empty() || Part == u".") {
             continue;
         }
-        if (Part == u"..") {
+        // The host ends a name at a NUL, so "..<NUL>x" would climb out like "..". A name the
+        // host cannot hold maps nowhere, as ".." does: the operation fails, nothing throws.
+        if (Part == u".." || Part.find(u'\0') != std::u16string::npos || !IsWholeUtf16(Part)) {
             return std::nullopt;
         }
         Result /= fs::path(Part);
@@ -53,6 +80,38 @@ bool TSimFileSystem::FolderExists(const std::u16string& APath) {
     return Path && fs::is_directory(*Path, Error);
 }
 
+void TSimFileSystem::SetFreeBytes(std::optional<std::uint64_t> ABytes) {
+    std::lock_guard Guard(FLock);
+    FFreeBytes = ABytes;
+}
+
+void TSimFileSystem::SetReadOnly(bool AReadOnly) {
+    std::lock_guard Guard(FLock);
+    FChangesAllowed = AReadOnly ? std::optional<std::size_t>(0) : std::nullopt;
+}
+
+void TSimFileSystem::ReadOnlyAfter(std::size_t AAllowed) {
+    std::lock_guard Guard(FLock);
+    FChangesAllowed = AAllowed;
+}
+
+void TSimFileSystem::SetRefuseFolders(bool ARefuse) {
+    std::lock_guard Guard(FLock);
+    FRefuseFolders = ARefuse;
+}
+
+bool TSimFileSystem::MayChange() {
+    std::lock_guard Guard(FLock);
+    if (!FChangesAllowed) {
+        return true;
+    }
+    if (*FChangesAllowed == 0) {
+        return false;
+    }
+    --*FChangesAllowed;
+    return true;
+}
+
 bool TSimFileSystem::MakeFolder(const std::u16string& APath) {
     auto Path = HostPath(APath);
     if (!Path) {
@@ -61,6 +120,18 @@ bool TSimFileSystem::MakeFolder(const std::u16string& APath) {
     std::error_code Error;
     if (!fs::is_directory(Path->parent_path(), Error)) {
         return false; // one level only, as CreateDirectoryW
+    }
+    if (fs::is_directory(*Path, Error)) {
+        return true;
+    }
+    {
+        std::lock_guard Guard(FLock);
+        if (FRefuseFolders) {
+            return false;
+        }
+    }
+    if (!MayChange()) {
+        return false;
     }
     fs::create_directory(*Path, Error);
     return fs::is_directory(*Path, Error);
@@ -92,19 +163,30 @@ bool TSimFileSystem::WriteWholeFile(const std::u16string& APath, const void* ADa
     if (!Path || fs::is_directory(*Path, Error)) {
         return false;
     }
+    if (!MayChange()) {
+        return false;
+    }
+    std::size_t Fits = ASize;
+    {
+        std::lock_guard Guard(FLock);
+        if (FFreeBytes) {
+            Fits = static_cast<std::size_t>(std::min<std::uint64_t>(ASize, *FFreeBytes));
+            *FFreeBytes -= Fits;
+        }
+    }
     std::ofstream Out(*Path, std::ios::binary | std::ios::trunc);
     if (!Out) {
         return false;
     }
-    Out.write(static_cast<const char*>(AData), static_cast<std::streamsize>(ASize));
+    Out.write(static_cast<const char*>(AData), static_cast<std::streamsize>(Fits));
     Out.flush();
-    return static_cast<bool>(Out);
+    return static_cast<bool>(Out) && Fits == ASize;
 }
 
 bool TSimFileSystem::ReplaceWith(const std::u16string& ASource, const std::u16string& ATarget) {
     auto Source = HostPath(ASource);
     auto Target = HostPath(ATarget);
-    if (!Source || !Target || !FileExists(ASource)) {
+    if (!Source || !Target || !FileExists(ASource) || !MayChange()) {
         return false;
     }
     std::error_code Error;
@@ -115,7 +197,7 @@ bool TSimFileSystem::ReplaceWith(const std::u16string& ASource, const std::u16st
 bool TSimFileSystem::RemoveFile(const std::u16string& APath) {
     auto Path = HostPath(APath);
     std::error_code Error;
-    return Path && fs::is_regular_file(*Path, Error) && fs::remove(*Path, Error);
+    return Path && fs::is_regular_file(*Path, Error) && MayChange() && fs::remove(*Path, Error);
 }
 
 } // namespace vanto::sim

@@ -2,7 +2,9 @@
 
 #include "platform/FileSystem.h"
 
+#include <cstdint>
 #include <filesystem>
+#include <mutex>
 #include <optional>
 
 namespace vanto::sim {
@@ -25,8 +27,27 @@ public:
     std::optional<std::filesystem::path> HostPath(const std::u16string& APath) const;
     const std::filesystem::path& Root() const { return FRoot; }
 
+    // Failure switches. Changes are file writes, replacements, removals and new folders.
+    // The disk holds only ABytes more: a write that does not fit stores what fits and fails.
+    // Nothing: no limit.
+    void SetFreeBytes(std::optional<std::uint64_t> ABytes);
+    // A read-only medium: no change succeeds; reading works.
+    void SetReadOnly(bool AReadOnly);
+    // The next AAllowed changes succeed, then the medium turns read-only (write protection
+    // switched on, or a share lost, in the middle of a save).
+    void ReadOnlyAfter(std::size_t AAllowed);
+    // A folder that does not exist yet cannot be made (no rights in its parent).
+    void SetRefuseFolders(bool ARefuse);
+
 private:
+    // Takes one change from the allowance; false when the medium refuses it.
+    bool MayChange();
+
     std::filesystem::path FRoot;
+    std::mutex FLock;
+    std::optional<std::uint64_t> FFreeBytes;
+    std::optional<std::size_t> FChangesAllowed; // no limit when empty
+    bool FRefuseFolders = false;
 };
 
 } // namespace vanto::sim

@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 
@@ -47,6 +48,14 @@ struct TSimHid::TCore {
     TSimDeviceId FNextDevice = 1;
     std::map<std::u16string, std::size_t> FReadOpens;
     bool FEnumerationFails = false;
+    bool FOpenFails = false;
+    std::size_t FMaxQueued = 0;
+    std::size_t FDropped = 0;
+    std::optional<std::uint32_t> FFeatureError;
+    // Feature reports each device takes before it is pulled out.
+    std::map<TSimDeviceId, std::size_t> FReportsBeforeUnplug;
+    // Pulls a device out; set by the hub, which alone can tell the windows.
+    std::function<void(TSimDeviceId)> FUnplug;
 
     // Caller holds FLock.
     void WakeReaders() {
@@ -136,7 +145,12 @@ public:
     std::uint32_t SetFeature(const std::uint8_t* AReport, std::uint32_t ALength) override {
         ISimHidFunctions* Functions = nullptr;
         std::uint32_t Error = Check(AReport, ALength, FeatureLength(), Functions);
-        return Error != 0 ? Error : Functions->OnSetFeature({AReport, ALength});
+        if (Error != 0) {
+            return Error;
+        }
+        Error = Functions->OnSetFeature({AReport, ALength});
+        PullOutWhenDue();
+        return Error;
     }
 
     std::uint32_t GetFeature(std::uint8_t* AReport, std::uint32_t ALength) override {
@@ -175,12 +189,33 @@ private:
         return FInterface->FCollection.FCaps.FeatureReportByteLength;
     }
 
+    // Outside the hub's lock: pulling a device out tells the windows, whose handlers may
+    // come back to the hub.
+    void PullOutWhenDue() {
+        std::function<void(TSimDeviceId)> Unplug;
+        {
+            std::lock_guard Guard(FCore->FLock);
+            auto Due = FCore->FReportsBeforeUnplug.find(FInterface->FDevice);
+            if (Due == FCore->FReportsBeforeUnplug.end() || --Due->second != 0) {
+                return;
+            }
+            FCore->FReportsBeforeUnplug.erase(Due);
+            Unplug = FCore->FUnplug;
+        }
+        if (Unplug) {
+            Unplug(FInterface->FDevice);
+        }
+    }
+
     // The checks the class driver makes before a request reaches the device.
     std::uint32_t Check(const std::uint8_t* AReport, std::uint32_t ALength,
                         std::uint32_t AReportLength, ISimHidFunctions*& AFunctions) {
         std::lock_guard Guard(FCore->FLock);
         if (!FInterface->FConnected) {
             return HID_ERROR_DEVICE_NOT_CONNECTED;
+        }
+        if (AReportLength == FeatureLength() && FCore->FFeatureError) {
+            return *FCore->FFeatureError;
         }
         if (AReport == nullptr || ALength == 0 || ALength > AReportLength) {
             return HID_ERROR_INVALID_PARAMETER;
@@ -202,7 +237,8 @@ private:
                 const std::vector<std::uint8_t>& Report = FQueue->FReports.front();
                 auto Size =
                     static_cast<std::uint32_t>(std::min<std::size_t>(Report.size(), ALength));
-                std::memcpy(ABuffer, Report.data(), Size);
+                // An empty report has no bytes to copy and may have no buffer to copy from.
+                std::copy_n(Report.begin(), Size, ABuffer);
                 FQueue->FReports.pop_front();
                 return {THidReadStatus::Data, Size, 0};
             }
@@ -219,9 +255,14 @@ private:
 } // namespace
 
 TSimHid::TSimHid(platform::IWindowSystem& AWindows)
-    : FWindows(AWindows), FCore(std::make_shared<TCore>()) {}
+    : FWindows(AWindows), FCore(std::make_shared<TCore>()) {
+    FCore->FUnplug = [this](TSimDeviceId ADevice) { Unplug(ADevice); };
+}
 
-TSimHid::~TSimHid() = default;
+TSimHid::~TSimHid() {
+    std::lock_guard Guard(FCore->FLock);
+    FCore->FUnplug = nullptr;
+}
 
 TSimDeviceId TSimHid::Plug(std::vector<std::u16string> AHardwareIds,
                            std::vector<TSimHidCollection> ACollections) {
@@ -282,8 +323,10 @@ std::size_t TSimHid::SendInputReport(const std::u16string& APath,
         if (Queue->FInterface->FConnected && Queue->FInterface->FCollection.FPath == APath) {
             if (Queue->FReports.size() == INPUT_BUFFER_REPORTS) {
                 Queue->FReports.pop_front();
+                ++FCore->FDropped;
             }
             Queue->FReports.emplace_back(AReport.begin(), AReport.end());
+            FCore->FMaxQueued = std::max(FCore->FMaxQueued, Queue->FReports.size());
             Queue->FChanged.notify_all();
             ++Receivers;
         }
@@ -294,6 +337,25 @@ std::size_t TSimHid::SendInputReport(const std::u16string& APath,
 void TSimHid::SetEnumerationFails(bool AFails) {
     std::lock_guard Guard(FCore->FLock);
     FCore->FEnumerationFails = AFails;
+}
+
+void TSimHid::UnplugAfterFeatureReports(TSimDeviceId ADevice, std::size_t ACount) {
+    if (ACount == 0) {
+        Unplug(ADevice);
+        return;
+    }
+    std::lock_guard Guard(FCore->FLock);
+    FCore->FReportsBeforeUnplug[ADevice] = ACount;
+}
+
+void TSimHid::SetFeatureReportsFail(std::optional<std::uint32_t> AError) {
+    std::lock_guard Guard(FCore->FLock);
+    FCore->FFeatureError = AError;
+}
+
+void TSimHid::SetOpenFails(bool AFails) {
+    std::lock_guard Guard(FCore->FLock);
+    FCore->FOpenFails = AFails;
 }
 
 std::size_t TSimHid::OpenReadHandles(const std::u16string& APath) {
@@ -331,6 +393,16 @@ bool TSimHid::AllReportsTaken() {
     return FCore->FWaiting >= Connected;
 }
 
+std::size_t TSimHid::MaxQueuedReports() {
+    std::lock_guard Guard(FCore->FLock);
+    return FCore->FMaxQueued;
+}
+
+std::size_t TSimHid::DroppedReports() {
+    std::lock_guard Guard(FCore->FLock);
+    return FCore->FDropped;
+}
+
 std::uint64_t TSimHid::ReadWakeUps() {
     std::lock_guard Guard(FCore->FLock);
     return FCore->FWakeUps;
@@ -352,6 +424,9 @@ std::unique_ptr<platform::IHidDevice> TSimHid::Open(const std::u16string& APath,
     std::shared_ptr<TInterface> Found;
     {
         std::lock_guard Guard(FCore->FLock);
+        if (FCore->FOpenFails) {
+            return nullptr;
+        }
         for (const auto& Interface : FCore->FPresent) {
             if (Interface->FCollection.FPath == APath && Interface->FCollection.FOpens) {
                 Found = Interface;

@@ -58,6 +58,16 @@ public:
     std::size_t SendInputReport(const std::u16string& APath, std::span<const std::uint8_t> AReport);
     void SetEnumerationFails(bool AFails);
 
+    // Failure switches.
+    // The user pulls the device out right after it has taken ACount more feature reports: the
+    // report that makes the count is taken, everything after it finds the device gone.
+    void UnplugAfterFeatureReports(TSimDeviceId ADevice, std::size_t ACount);
+    // Every feature report ends with AError before it reaches a device (a stalled or timed-out
+    // transfer); nothing: they go through again.
+    void SetFeatureReportsFail(std::optional<std::uint32_t> AError);
+    // No interface can be opened (another program holds the device exclusively).
+    void SetOpenFails(bool AFails);
+
     std::size_t OpenReadHandles(const std::u16string& APath);
     std::size_t ReadsWaiting();
     // Blocks until at least that many reads wait for a report.
@@ -66,6 +76,10 @@ public:
     // True when no input report waits in any queue and every handle of a present device has a
     // read waiting: the readers have nothing left to do.
     bool AllReportsTaken();
+    // The most unread input reports one handle ever held (the driver keeps 32 at most), and
+    // how many it dropped because a reader fell that far behind.
+    std::size_t MaxQueuedReports();
+    std::size_t DroppedReports();
     // How often a handle for reading was opened on that path: each open of the mouse counts.
     std::size_t ReadOpens(const std::u16string& APath);
 

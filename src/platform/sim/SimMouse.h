@@ -60,6 +60,8 @@ public:
     void PlugInto(TSimHid& AHub);
     void Unplug();
     bool IsPlugged() const { return FHub != nullptr; }
+    // The hub's id of the plugged mouse, for the hub's failure switches.
+    TSimDeviceId Device() const { return FDevice; }
 
     const std::u16string& VendorPath() const { return FVendorPath; }
     const std::u16string& SystemMousePath() const { return FSystemMousePath; }

@@ -20,10 +20,33 @@ bool NeedsEscape(char16_t C) {
            C == u'?' || C == u'"' || C == u'<' || C == u'>' || C == u'|';
 }
 
+bool IsHighSurrogate(char16_t C) {
+    return C >= 0xD800 && C <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t C) {
+    return C >= 0xDC00 && C <= 0xDFFF;
+}
+
+// The registry takes any UTF-16 in a name, the host's file names only whole text: half of a
+// surrogate pair is written as %uXXXX.
+bool IsLoneSurrogate(std::u16string_view AName, std::size_t AAt) {
+    const char16_t C = AName[AAt];
+    if (IsHighSurrogate(C)) {
+        return AAt + 1 >= AName.size() || !IsLowSurrogate(AName[AAt + 1]);
+    }
+    return IsLowSurrogate(C) && (AAt == 0 || !IsHighSurrogate(AName[AAt - 1]));
+}
+
 std::u16string EscapeName(std::u16string_view AName) {
     std::u16string Result;
-    for (char16_t C : AName) {
-        if (NeedsEscape(C)) {
+    for (std::size_t I = 0; I < AName.size(); ++I) {
+        const char16_t C = AName[I];
+        if (IsLoneSurrogate(AName, I)) {
+            Result += u"%u";
+            for (int Shift = 12; Shift >= 0; Shift -= 4) {
+                Result.push_back(HEX[(C >> Shift) & 0xF]);
+            }
+        } else if (NeedsEscape(C)) {
             Result.push_back(u'%');
             Result.push_back(HEX[(C >> 4) & 0xF]);
             Result.push_back(HEX[C & 0xF]);
@@ -46,8 +69,15 @@ int HexDigit(char16_t C) {
 std::u16string UnescapeName(std::u16string_view AName) {
     std::u16string Result;
     for (std::size_t I = 0; I < AName.size(); ++I) {
-        if (AName[I] == u'%' && I + 2 < AName.size() && HexDigit(AName[I + 1]) >= 0 &&
-            HexDigit(AName[I + 2]) >= 0) {
+        if (AName[I] == u'%' && I + 5 < AName.size() && AName[I + 1] == u'u' &&
+            HexDigit(AName[I + 2]) >= 0 && HexDigit(AName[I + 3]) >= 0 &&
+            HexDigit(AName[I + 4]) >= 0 && HexDigit(AName[I + 5]) >= 0) {
+            Result.push_back(
+                static_cast<char16_t>(HexDigit(AName[I + 2]) << 12 | HexDigit(AName[I + 3]) << 8 |
+                                      HexDigit(AName[I + 4]) << 4 | HexDigit(AName[I + 5])));
+            I += 5;
+        } else if (AName[I] == u'%' && I + 2 < AName.size() && HexDigit(AName[I + 1]) >= 0 &&
+                   HexDigit(AName[I + 2]) >= 0) {
             Result.push_back(
                 static_cast<char16_t>(HexDigit(AName[I + 1]) * 16 + HexDigit(AName[I + 2])));
             I += 2;
@@ -154,12 +184,30 @@ void TSimRegistry::CreateKeyLocked(const std::u16string& ATidyPath) {
     }
 }
 
+void TSimRegistry::RefuseWritesAfter(std::size_t AAllowed) {
+    std::lock_guard Guard(FLock);
+    FWritesAllowed = AAllowed;
+}
+
+void TSimRegistry::SetRefuseWrites(bool ARefuse) {
+    std::lock_guard Guard(FLock);
+    FWritesAllowed = ARefuse ? std::optional<std::size_t>(0) : std::nullopt;
+}
+
+void TSimRegistry::SetRefuseKeyCreation(bool ARefuse) {
+    std::lock_guard Guard(FLock);
+    FRefuseKeyCreation = ARefuse;
+}
+
 bool TSimRegistry::CreateKey(const std::u16string& AKeyPath) {
     std::u16string Path = Tidy(AKeyPath);
     if (Path.empty()) {
         return false;
     }
     std::lock_guard Guard(FLock);
+    if (FRefuseKeyCreation && !FKeys.contains(Normalize(Path))) {
+        return false;
+    }
     for (std::size_t Pos = Path.find(u'\\'); Pos != std::u16string::npos;
          Pos = Path.find(u'\\', Pos + 1)) {
         CreateKeyLocked(Path.substr(0, Pos));
@@ -202,6 +250,12 @@ bool TSimRegistry::WriteRawValue(const std::u16string& AKeyPath, const std::u16s
     auto Key = FKeys.find(Normalize(AKeyPath));
     if (Key == FKeys.end()) {
         return false;
+    }
+    if (FWritesAllowed) {
+        if (*FWritesAllowed == 0) {
+            return false;
+        }
+        --*FWritesAllowed;
     }
     TValue New{AName, std::move(AValue)};
     auto Existing = Key->second.FValues.find(Normalize(AName));

@@ -39,6 +39,13 @@ public:
                        platform::TRegValue AValue);
     // Counts every value write, refused or not, so tests can tell that nothing was written.
     std::size_t WriteCount() const { return FWriteCount; }
+
+    // Failure switches, as a locked or full hive, or missing rights, make the platform refuse.
+    // The next AAllowed value writes succeed; every one after them is refused and stores nothing.
+    void RefuseWritesAfter(std::size_t AAllowed);
+    void SetRefuseWrites(bool ARefuse);
+    // A key that does not exist yet cannot be created.
+    void SetRefuseKeyCreation(bool ARefuse);
     // Every value of the key with its name as written, ordered by name without regard to case;
     // empty for a missing key. For tools that show a person what is stored.
     std::vector<std::pair<std::u16string, platform::TRegValue>>
@@ -65,6 +72,8 @@ private:
     std::mutex FLock;
     std::map<std::u16string, TKey> FKeys;
     std::size_t FWriteCount = 0;
+    std::optional<std::size_t> FWritesAllowed; // no limit when empty
+    bool FRefuseKeyCreation = false;
 };
 
 } // namespace vanto::sim

@@ -1,6 +1,7 @@
 #include "platform/sim/SimWindowSystem.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace vanto::sim {
 
@@ -87,6 +88,7 @@ bool TSimWindowSystem::Post(TWindowHandle AWindow, TMessageId AMsg, TWParam AWPa
             return false;
         }
         FPosted.push_back({AWindow, AMsg, AWParam, ALParam});
+        FMaxPending = std::max(FMaxPending, FPosted.size() + FSent.size());
     }
     FWake.notify_all();
     return true;
@@ -108,6 +110,23 @@ TMessageResult TSimWindowSystem::Deliver(const TMessage& AMessage) {
 
 TMessageResult TSimWindowSystem::Send(TWindowHandle AWindow, TMessageId AMsg, TWParam AWParam,
                                       TLParam ALParam) {
+    std::uint32_t Delay = 0;
+    {
+        std::lock_guard Guard(FLock);
+        if (const auto Vanishing = std::find(FVanishing.begin(), FVanishing.end(), AWindow);
+            Vanishing != FVanishing.end()) {
+            FVanishing.erase(Vanishing);
+            FWindows.erase(AWindow);
+            std::erase_if(FTimers,
+                          [AWindow](const auto& Entry) { return Entry.first.first == AWindow; });
+            std::erase_if(FPosted, [AWindow](const TMessage& M) { return M.FWindow == AWindow; });
+            return 0;
+        }
+        if (const auto Found = FAnswerDelays.find(AWindow); Found != FAnswerDelays.end()) {
+            Delay = Found->second;
+        }
+    }
+    FClock.AdvanceBy(Delay);
     if (OnMainThread()) {
         return Deliver({AWindow, AMsg, AWParam, ALParam});
     }
@@ -118,6 +137,7 @@ TMessageResult TSimWindowSystem::Send(TWindowHandle AWindow, TMessageId AMsg, TW
         return 0;
     }
     FSent.push_back(Item);
+    FMaxPending = std::max(FMaxPending, FPosted.size() + FSent.size());
     FWake.notify_all();
     FWake.wait(Guard, [&Item] { return Item->FDone; });
     return Item->FResult;
@@ -259,6 +279,27 @@ void TSimWindowSystem::Quit(int AExitCode) {
 std::size_t TSimWindowSystem::PendingCount() {
     std::lock_guard Guard(FLock);
     return FPosted.size() + FSent.size();
+}
+
+std::size_t TSimWindowSystem::MaxPendingCount() {
+    std::lock_guard Guard(FLock);
+    return FMaxPending;
+}
+
+bool TSimWindowSystem::WaitForPending(std::size_t AAtLeast, unsigned AMaxWaitMs) {
+    std::unique_lock Guard(FLock);
+    return FWake.wait_for(Guard, std::chrono::milliseconds(AMaxWaitMs),
+                          [&] { return FPosted.size() + FSent.size() >= AAtLeast; });
+}
+
+void TSimWindowSystem::SetAnswerDelay(TWindowHandle AWindow, std::uint32_t AMs) {
+    std::lock_guard Guard(FLock);
+    FAnswerDelays[AWindow] = AMs;
+}
+
+void TSimWindowSystem::VanishOnNextSend(TWindowHandle AWindow) {
+    std::lock_guard Guard(FLock);
+    FVanishing.push_back(AWindow);
 }
 
 } // namespace vanto::sim

@@ -55,7 +55,20 @@ public:
     void AdvanceTime(std::uint64_t AMs);
     bool IsWindow(platform::TWindowHandle AWindow);
     std::size_t PendingCount();
+    // The most messages ever queued at once: what the queue held at its fullest.
+    std::size_t MaxPendingCount();
+    // Waits, at most AMaxWaitMs of real time, until other threads have queued at least
+    // AAtLeast messages; false when they did not in time.
+    bool WaitForPending(std::size_t AAtLeast, unsigned AMaxWaitMs);
     std::optional<std::uint64_t> NextTimerDue();
+
+    // Failure switches for the windows of other programs.
+    // A send to AWindow takes AMs of simulated time before its handler runs, as a busy
+    // receiver keeps its sender waiting; timers due meanwhile fire after the send returns.
+    void SetAnswerDelay(platform::TWindowHandle AWindow, std::uint32_t AMs);
+    // The window goes away just before the next send reaches it (its program ended between
+    // being found and being sent to): that send finds no window and returns 0.
+    void VanishOnNextSend(platform::TWindowHandle AWindow);
 
 private:
     struct TWindow {
@@ -96,6 +109,9 @@ private:
     std::deque<TMessage> FPosted;
     std::deque<std::shared_ptr<TCrossThreadSend>> FSent;
     std::map<TTimerKey, TTimer> FTimers;
+    std::map<platform::TWindowHandle, std::uint32_t> FAnswerDelays;
+    std::vector<platform::TWindowHandle> FVanishing;
+    std::size_t FMaxPending = 0;
     platform::TWindowHandle FNextHandle = 0x1000;
     platform::TWindowHandle FForeground = 0;
     bool FQuitRequested = false;

@@ -1,0 +1,245 @@
+#include "LanguageCommands.h"
+
+#include "VantoCtl.h"
+#include "i18n/CarriedLanguageTable.h"
+#include "i18n/LanguageTableFormat.h"
+#include "i18n/Translate.h"
+
+#include <filesystem>
+#include <fstream>
+#include <locale>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vanto::ctl {
+
+namespace {
+
+constexpr std::string_view USAGE = "usage: vantoctl translate [--lang ID] TEXT... | table [FILE]";
+// Far beyond any translation table; a bigger file is not one and is not read.
+constexpr std::uintmax_t LARGEST_TABLE_FILE = 16 * 1024 * 1024;
+
+int UsageError(std::ostream& AErr, std::string_view AProblem) {
+    AErr << "vantoctl: " << AProblem << "\n" << USAGE << "\n";
+    return EXIT_USAGE;
+}
+
+using TUtf8Codec = std::codecvt<char16_t, char8_t, std::mbstate_t>;
+
+const TUtf8Codec& Utf8Codec() {
+    return std::use_facet<TUtf8Codec>(std::locale::classic());
+}
+
+// Nothing when the text is not UTF-8.
+std::optional<std::u16string> FromUtf8(std::string_view AText) {
+    std::u16string Text(AText.size(), u'\0');
+    std::mbstate_t State{};
+    const auto* From = reinterpret_cast<const char8_t*>(AText.data());
+    const char8_t* FromNext = nullptr;
+    char16_t* ToNext = nullptr;
+    const auto Result = Utf8Codec().in(State, From, From + AText.size(), FromNext, Text.data(),
+                                       Text.data() + Text.size(), ToNext);
+    if (Result != TUtf8Codec::ok && !(Result == TUtf8Codec::noconv && AText.empty())) {
+        return std::nullopt;
+    }
+    Text.resize(static_cast<std::size_t>(ToNext - Text.data()));
+    return Text;
+}
+
+// AText holds no lone surrogate: those cannot be written in UTF-8 (see Quoted).
+std::string ToUtf8(std::u16string_view AText) {
+    std::u8string Text(AText.size() * 3, u8'\0');
+    std::mbstate_t State{};
+    const char16_t* FromNext = nullptr;
+    char8_t* ToNext = nullptr;
+    Utf8Codec().out(State, AText.data(), AText.data() + AText.size(), FromNext, Text.data(),
+                    Text.data() + Text.size(), ToNext);
+    return {reinterpret_cast<const char*>(Text.data()),
+            static_cast<std::size_t>(ToNext - Text.data())};
+}
+
+bool IsHighSurrogate(char16_t AUnit) {
+    return AUnit >= 0xD800 && AUnit <= 0xDBFF;
+}
+
+bool IsSurrogate(char16_t AUnit) {
+    return AUnit >= 0xD800 && AUnit <= 0xDFFF;
+}
+
+std::string UnitEscape(char16_t AUnit) {
+    static constexpr char HEX[] = "0123456789abcdef";
+    std::string Escape = "\\u";
+    for (int Shift = 12; Shift >= 0; Shift -= 4) {
+        Escape += HEX[(AUnit >> Shift) & 0xF];
+    }
+    return Escape;
+}
+
+std::string ControlEscape(char16_t AUnit) {
+    switch (AUnit) {
+    case u'\r':
+        return "\\r";
+    case u'\n':
+        return "\\n";
+    case u'\t':
+        return "\\t";
+    default:
+        return UnitEscape(AUnit);
+    }
+}
+
+// In double quotes, escaped as LanguageTable.txt is: quotes, backslashes and control
+// characters escaped, the rest as UTF-8, a lone surrogate as \uXXXX.
+std::string Quoted(std::u16string_view AText) {
+    std::string Out = "\"";
+    std::u16string Plain;
+    const auto Flush = [&] {
+        Out += ToUtf8(Plain);
+        Plain.clear();
+    };
+    for (std::size_t I = 0; I < AText.size(); ++I) {
+        const char16_t Unit = AText[I];
+        if (Unit == u'"' || Unit == u'\\') {
+            Flush();
+            Out += '\\';
+            Out += static_cast<char>(Unit);
+        } else if (Unit < 0x20) {
+            Flush();
+            Out += ControlEscape(Unit);
+        } else if (IsHighSurrogate(Unit) && I + 1 < AText.size() && IsSurrogate(AText[I + 1]) &&
+                   !IsHighSurrogate(AText[I + 1])) {
+            Plain += Unit;
+            Plain += AText[++I];
+        } else if (IsSurrogate(Unit)) {
+            Flush();
+            Out += UnitEscape(Unit);
+        } else {
+            Plain += Unit;
+        }
+    }
+    Flush();
+    return Out + "\"";
+}
+
+std::optional<TLanguageTable> CarriedTable() {
+    return ReadLanguageTable(CarriedLanguageTable());
+}
+
+std::string LanguageIds(const TLanguageTable& ATable) {
+    std::string Ids;
+    for (const TLanguageResource& Language : ATable.FLanguages) {
+        Ids += (Ids.empty() ? "" : ", ") + ToUtf8(Language.FId);
+    }
+    return Ids;
+}
+
+// Prints the texts with ALanguage's lines active, or with no table when there is none.
+void PrintTranslations(std::span<const std::string_view> ATexts, const TLanguageResource* ALanguage,
+                       std::ostream& AOut) {
+    if (ALanguage != nullptr) {
+        TLanguageLines Lines = ALanguage->FLines;
+        SortLanguageLines(Lines);
+        InstallActiveLanguageTable(Lines);
+    }
+    for (std::string_view Text : ATexts) {
+        AOut << ToUtf8(Translate(*FromUtf8(Text))) << "\n";
+    }
+    if (ALanguage != nullptr) {
+        RemoveActiveLanguageTable();
+    }
+}
+
+std::optional<std::vector<std::uint8_t>> ReadTableFile(const std::filesystem::path& APath) {
+    std::error_code Error;
+    const std::uintmax_t Size = std::filesystem::file_size(APath, Error);
+    if (Error || Size > LARGEST_TABLE_FILE) {
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> Bytes(static_cast<std::size_t>(Size));
+    std::ifstream In(APath, std::ios::binary);
+    if (!In.read(reinterpret_cast<char*>(Bytes.data()), static_cast<std::streamsize>(Size))) {
+        return std::nullopt;
+    }
+    return Bytes;
+}
+
+void PrintTable(const TLanguageTable& ATable, std::ostream& AOut) {
+    AOut << "source\n";
+    for (const std::u16string& Source : ATable.FSourceStrings) {
+        AOut << "  " << Quoted(Source) << "\n";
+    }
+    for (const TLanguageResource& Language : ATable.FLanguages) {
+        AOut << "\nlanguage " << Quoted(Language.FId) << "\n";
+        for (const TLanguageLine& Line : Language.FLines) {
+            AOut << "  " << Quoted(Line.FName) << " = " << Quoted(Line.FValue) << "\n";
+        }
+    }
+}
+
+} // namespace
+
+int RunTranslateCommand(std::span<const std::string_view> AArgs, std::ostream& AOut,
+                        std::ostream& AErr) {
+    const std::optional<TLanguageTable> Table = CarriedTable();
+    if (!Table) {
+        AErr << "vantoctl: the carried translation table does not read\n";
+        return EXIT_FAILED;
+    }
+    const TLanguageResource* Language = nullptr;
+    if (!AArgs.empty() && AArgs[0] == "--lang") {
+        if (AArgs.size() < 2) {
+            return UsageError(AErr, "--lang needs a language id");
+        }
+        const std::optional<std::u16string> Id = FromUtf8(AArgs[1]);
+        const int Index = Id ? IndexOfLanguage(Table->FLanguages, *Id) : -1;
+        if (Index < 0 && AArgs[1] != "en") {
+            return UsageError(AErr, "no language '" + std::string(AArgs[1]) +
+                                        "' in the carried table (" + LanguageIds(*Table) +
+                                        ", or en for none)");
+        }
+        Language = Index < 0 ? nullptr : &Table->FLanguages[static_cast<std::size_t>(Index)];
+        AArgs = AArgs.subspan(2);
+    }
+    if (AArgs.empty()) {
+        return UsageError(AErr, "translate needs at least one text");
+    }
+    for (std::string_view Text : AArgs) {
+        if (!FromUtf8(Text)) {
+            return UsageError(AErr, "a text is not UTF-8");
+        }
+    }
+    PrintTranslations(AArgs, Language, AOut);
+    return EXIT_DONE;
+}
+
+int RunTableCommand(std::span<const std::string_view> AArgs, std::ostream& AOut,
+                    std::ostream& AErr) {
+    if (AArgs.size() > 1) {
+        return UsageError(AErr, "table takes at most one file");
+    }
+    if (AArgs.empty()) {
+        const std::optional<TLanguageTable> Table = CarriedTable();
+        if (!Table) {
+            AErr << "vantoctl: the carried translation table does not read\n";
+            return EXIT_FAILED;
+        }
+        PrintTable(*Table, AOut);
+        return EXIT_DONE;
+    }
+    const std::string File(AArgs[0]);
+    const std::optional<std::vector<std::uint8_t>> Bytes = ReadTableFile(File);
+    if (!Bytes) {
+        return UsageError(AErr, "cannot read '" + File + "' (or it is larger than 16 MiB)");
+    }
+    const std::optional<TLanguageTable> Table = ReadLanguageTable(*Bytes);
+    if (!Table) {
+        return UsageError(AErr, "'" + File +
+                                    "' is not a translation table: a length, count or line of "
+                                    "it is out of place");
+    }
+    PrintTable(*Table, AOut);
+    return EXIT_DONE;
+}
+
+} // namespace vanto::ctl
