@@ -72,6 +72,11 @@ void TuiLanguage::LoadLocalFile() {
     if (!FServices.FFiles.FileExists(Path)) {
         return;
     }
+    // Anyone can drop this file: one far larger than any table is not even read.
+    const std::optional<std::uint64_t> Size = FServices.FFiles.FileSize(Path);
+    if (!Size || *Size > LOCAL_LANGUAGE_FILE_LIMIT) {
+        return;
+    }
     const std::optional<std::vector<std::uint8_t>> Bytes = FServices.FFiles.ReadWholeFile(Path);
     std::optional<TLanguageTable> Table = Bytes ? ReadLanguageTable(*Bytes) : std::nullopt;
     if (!Table) {

@@ -18,6 +18,8 @@ namespace vanto {
 
 // The file beside the executable whose languages come before the carried ones.
 inline constexpr char16_t LOCAL_LANGUAGE_FILE_NAME[] = u"ui.local";
+// The carried table is 15 KB; a file of many languages stays far below this.
+inline constexpr std::uint64_t LOCAL_LANGUAGE_FILE_LIMIT = 1024 * 1024;
 
 struct TuiLanguageServices {
     platform::ILocale& FLocale;

@@ -18,6 +18,8 @@ public:
     // Creates one folder whose parent exists; true when the folder exists afterwards.
     virtual bool MakeFolder(const std::u16string& APath) = 0;
     virtual std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::u16string& APath) = 0;
+    // The size in bytes, without reading; empty when the file cannot be looked at.
+    virtual std::optional<std::uint64_t> FileSize(const std::u16string& APath) = 0;
     // Creates or truncates the file and writes all bytes; false when any of it failed.
     virtual bool WriteWholeFile(const std::u16string& APath, const void* AData,
                                 std::size_t ASize) = 0;

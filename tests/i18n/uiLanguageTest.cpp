@@ -214,6 +214,15 @@ TEST_F(uiLanguageTest, ALocalFileThatDoesNotReadCleanlyIsIgnoredAsIfMissing) {
     }
 }
 
+TEST_F(uiLanguageTest, ALocalFileFarLargerThanAnyTableIsNotRead) {
+    WriteLocalFile(StoredTable({u"OK"}, {{u"XX", {{u"OK", std::u16string(1000, u'x')}}}}));
+    EXPECT_THAT(Ids(Create()), ElementsAre(u"XX", u"CH", u"US"));
+    // The same table, well formed, but past the limit.
+    const std::u16string Huge(LOCAL_LANGUAGE_FILE_LIMIT / 2 + 1, u'x');
+    WriteLocalFile(StoredTable({u"OK"}, {{u"XX", {{u"OK", Huge}}}}));
+    EXPECT_THAT(Ids(Create()), ElementsAre(u"CH", u"US"));
+}
+
 TEST_F(uiLanguageTest, SavedTablesLoadBackAppendedAfterTheLanguagesThere) {
     TuiLanguage& Language = Create();
     const std::u16string Saved = u"C:\\Program Files\\Vanto\\saved.local";

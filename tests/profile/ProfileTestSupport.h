@@ -37,6 +37,9 @@ public:
     explicit TFlakyFileSystem(platform::IFileSystem& AInner) : FInner(AInner) {}
 
     bool FileExists(const std::u16string& APath) override { return FInner.FileExists(APath); }
+    std::optional<std::uint64_t> FileSize(const std::u16string& APath) override {
+        return FInner.FileSize(APath);
+    }
     bool FolderExists(const std::u16string& APath) override { return FInner.FolderExists(APath); }
     bool MakeFolder(const std::u16string& APath) override {
         FTouched.push_back(APath);

@@ -53,6 +53,9 @@ public:
         : FInner(AInner), FTrace(ATrace) {}
 
     bool FileExists(const std::u16string& APath) override { return FInner.FileExists(APath); }
+    std::optional<std::uint64_t> FileSize(const std::u16string& APath) override {
+        return FInner.FileSize(APath);
+    }
     bool FolderExists(const std::u16string& APath) override { return FInner.FolderExists(APath); }
     bool MakeFolder(const std::u16string& APath) override;
     std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::u16string& APath) override {

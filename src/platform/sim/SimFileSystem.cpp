@@ -137,6 +137,16 @@ bool TSimFileSystem::MakeFolder(const std::u16string& APath) {
     return fs::is_directory(*Path, Error);
 }
 
+std::optional<std::uint64_t> TSimFileSystem::FileSize(const std::u16string& APath) {
+    auto Path = HostPath(APath);
+    if (!Path || !FileExists(APath)) {
+        return std::nullopt;
+    }
+    std::error_code Error;
+    const auto Size = fs::file_size(*Path, Error);
+    return Error ? std::nullopt : std::optional<std::uint64_t>(Size);
+}
+
 std::optional<std::vector<std::uint8_t>>
 TSimFileSystem::ReadWholeFile(const std::u16string& APath) {
     auto Path = HostPath(APath);

@@ -17,6 +17,7 @@ public:
     explicit TSimFileSystem(std::filesystem::path ARoot);
 
     bool FileExists(const std::u16string& APath) override;
+    std::optional<std::uint64_t> FileSize(const std::u16string& APath) override;
     bool FolderExists(const std::u16string& APath) override;
     bool MakeFolder(const std::u16string& APath) override;
     std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::u16string& APath) override;

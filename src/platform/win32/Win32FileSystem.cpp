@@ -88,6 +88,15 @@ bool TWin32FileSystem::MakeFolder(const std::u16string& APath) {
     return CreateDirectoryW(AsWide(APath), nullptr) != 0 || FolderExists(APath);
 }
 
+std::optional<std::uint64_t> TWin32FileSystem::FileSize(const std::u16string& APath) {
+    WIN32_FILE_ATTRIBUTE_DATA Data{};
+    if (!GetFileAttributesExW(AsWide(APath), GetFileExInfoStandard, &Data) ||
+        (Data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return std::nullopt;
+    }
+    return (static_cast<std::uint64_t>(Data.nFileSizeHigh) << 32) | Data.nFileSizeLow;
+}
+
 std::optional<std::vector<std::uint8_t>>
 TWin32FileSystem::ReadWholeFile(const std::u16string& APath) {
     TOpenFile File(CreateFileW(AsWide(APath), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,

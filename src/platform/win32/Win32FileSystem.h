@@ -10,6 +10,7 @@ namespace vanto::win32 {
 class TWin32FileSystem final : public platform::IFileSystem {
 public:
     bool FileExists(const std::u16string& APath) override;
+    std::optional<std::uint64_t> FileSize(const std::u16string& APath) override;
     bool FolderExists(const std::u16string& APath) override;
     bool MakeFolder(const std::u16string& APath) override;
     std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::u16string& APath) override;
