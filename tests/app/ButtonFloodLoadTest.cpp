@@ -15,8 +15,10 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <random>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -34,6 +36,21 @@ constexpr std::size_t MAX_QUEUED_MESSAGES = 4;
 constexpr auto STUCK_AFTER = std::chrono::seconds(30);
 
 using TReport = std::vector<std::uint8_t>;
+
+// The test process's resident memory in KiB, from the host's process table; 0 where there is
+// none (under Wine). A figure to print, never to assert: the allocator decides it.
+std::size_t ResidentKiB() {
+    std::ifstream Status("/proc/self/status");
+    std::string Field;
+    while (Status >> Field) {
+        if (Field == "VmRSS:") {
+            std::size_t KiB = 0;
+            Status >> KiB;
+            return KiB;
+        }
+    }
+    return 0;
+}
 
 TReport Press(unsigned AKey) {
     TReport Report(8, 0);
@@ -145,6 +162,7 @@ TEST_F(ButtonFloodLoadTest, TenThousandReportsASecondForTenSecondsLoseAndDoubleN
     std::size_t ExpectedSwitches = 0;
     std::size_t MaxProbeTurns = 0;
     std::size_t MaxDebugLines = 0;
+    std::size_t ResidentAfterOneSecond = 0;
     const auto Began = std::chrono::steady_clock::now();
     for (std::uint64_t Ms = 0; Ms < FLOOD_MS; ++Ms) {
         const auto Reports = ReportsOf(Ms);
@@ -166,7 +184,11 @@ TEST_F(ButtonFloodLoadTest, TenThousandReportsASecondForTenSecondsLoseAndDoubleN
         // The simulation keeps every debug line; the monitor itself keeps none.
         MaxDebugLines = std::max(MaxDebugLines, FSim.FDebug.Lines().size());
         FSim.FDebug.Clear();
+        if (Ms + 1 == 1000) {
+            ResidentAfterOneSecond = ResidentKiB();
+        }
     }
+    const std::size_t ResidentAtTheEnd = ResidentKiB();
     const double Seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - Began).count();
 
@@ -183,10 +205,12 @@ TEST_F(ButtonFloodLoadTest, TenThousandReportsASecondForTenSecondsLoseAndDoubleN
                 "dispatched, %zu profile switches\n"
                 "[ load     ] most held at once: %zu reports in the driver's buffer, %zu queued "
                 "messages, %zu debug lines a millisecond; probe handled within %zu turn(s); "
-                "%zu loop turns in all\n",
+                "%zu loop turns in all\n"
+                "[ load     ] resident memory of the test: %zu KiB after 1 s of flood, %zu KiB "
+                "after 10 s (0: not known here)\n",
                 Reports, Seconds, Reports / Seconds, static_cast<std::size_t>(FLOOD_MS * 2),
                 FSwitches, FSim.FHid.MaxQueuedReports(), FSim.FWindows.MaxPendingCount(),
-                MaxDebugLines, MaxProbeTurns, FTurns);
+                MaxDebugLines, MaxProbeTurns, FTurns, ResidentAfterOneSecond, ResidentAtTheEnd);
     RecordProperty("reports", static_cast<int>(Reports));
     RecordProperty("reports_per_real_second", static_cast<int>(Reports / Seconds));
     RecordProperty("max_queued_reports", static_cast<int>(FSim.FHid.MaxQueuedReports()));
