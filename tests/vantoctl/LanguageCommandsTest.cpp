@@ -1,3 +1,4 @@
+#include "CtlRun.h"
 #include "VantoCtl.h"
 
 #include "i18n/LanguageTableFormat.h"
@@ -8,23 +9,13 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <sstream>
 #include <vector>
 
 namespace vanto::ctl {
 namespace {
 
-struct TRun {
-    int FExit;
-    std::string FOut;
-    std::string FErr;
-};
-
-TRun RunCtl(std::vector<std::string_view> AArgs) {
-    std::ostringstream Out, Err;
-    const int Exit = RunVantoCtl(AArgs, Out, Err);
-    return {Exit, Out.str(), Err.str()};
-}
+using test::RunCtl;
+using test::TRun;
 
 TEST(VantoCtlTranslate, PrintsEachTextInTheChosenLanguageOneALine) {
     EXPECT_EQ(

@@ -1,4 +1,5 @@
 #include "VantoCtl.h"
+#include "CtlRun.h"
 
 #include <gtest/gtest.h>
 
@@ -9,23 +10,13 @@
 #include <fstream>
 #include <memory>
 #include <random>
-#include <sstream>
 #include <vector>
 
 namespace vanto::ctl {
 namespace {
 
-struct TRun {
-    int FExit;
-    std::string FOut;
-    std::string FErr;
-};
-
-TRun RunCtl(std::vector<std::string_view> AArgs) {
-    std::ostringstream Out, Err;
-    int Exit = RunVantoCtl(AArgs, Out, Err);
-    return {Exit, Out.str(), Err.str()};
-}
+using test::RunCtl;
+using test::TRun;
 
 TEST(VantoCtlDecodeReport, PrintsTheMessageTheMonitorWouldPost) {
     EXPECT_EQ(RunCtl({"decode-report", "7", "00", "04", "00", "00", "00", "00", "00"}).FOut,
