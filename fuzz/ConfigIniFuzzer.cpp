@@ -19,10 +19,11 @@ namespace {
 const std::u16string CONFIG_INI =
     std::u16string(sim::TSimPlatform::PROGRAM_FOLDER) + u"\\config.ini";
 
+// A machine of its own for every input: what one input stored or sent never reaches the next.
 struct TMachine {
-    TMachine() { Mouse.PlugInto(Hid); }
+    explicit TMachine(TFuzzRoot& ARoot) : Root(ARoot) { Mouse.PlugInto(Hid); }
 
-    TFuzzRoot Root{"config_ini"};
+    TFuzzRoot& Root;
     sim::TSimClock Clock;
     sim::TSimWindowSystem Windows{Clock};
     sim::TSimRegistry Registry;
@@ -74,7 +75,9 @@ using namespace vanto;
 using namespace vanto::fuzz;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* AData, std::size_t ASize) {
-    static TMachine Machine;
+    static TFuzzRoot Root("config_ini");
+    Root.Reset();
+    TMachine Machine(Root);
     Machine.Root.Files().WriteWholeFile(CONFIG_INI, AData, ASize);
     CheckDeviceList(Machine);
 
