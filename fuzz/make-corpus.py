@@ -12,6 +12,9 @@ import struct
 import sys
 
 ROOT = pathlib.Path(__file__).resolve().parent / "corpus"
+# Language table seeds are stored tables, written as the build writes the carried one.
+sys.path.insert(0, str(ROOT.parent.parent / "src" / "i18n"))
+from MakeLanguageTable import stored_table as language_table  # noqa: E402
 
 
 def u8(*values):
@@ -36,20 +39,6 @@ def macro(steps, name="Seed", loops=0):
     data[780:780 + len(text)] = text
     struct.pack_into("<I", data, 880, 259)
     return bytes(data)
-
-
-def utf16_string(text):
-    units = text.encode("utf-16-le")
-    return struct.pack("<i", len(units) // 2) + units
-
-
-def language_table(sources, languages):
-    out = utf16_string("".join(s + "\r\n" for s in sources))
-    out += struct.pack("<i", len(languages))
-    for lang_id, lines in languages:
-        out += utf16_string(lang_id)
-        out += utf16_string("".join(f"{s}={t}\r\n" for s, t in lines))
-    return out
 
 
 PRESS_RELEASE = [(1, 1, 1, 1), (6, 0, 200, 0), (1, 0, 1, 1), (4, 1, 0x41, 0), (4, 0, 0x41, 0)]
