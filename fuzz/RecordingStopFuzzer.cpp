@@ -19,7 +19,6 @@
 namespace vanto::fuzz {
 namespace {
 
-constexpr char16_t RECORD_MACRO_VALUE_NAME[] = u"RecordRPROFILE.pfd";
 // A recording changes the current profile and the last recording, never these.
 constexpr const char16_t* UNTOUCHED_VALUE_NAMES[] = {u"VantoProfileSettingGroup.pfd",
                                                      u"VantoProfile.pfd"};

@@ -14,10 +14,6 @@ namespace vanto::fuzz {
 
 namespace {
 
-constexpr char16_t SETTING_GROUP_VALUE_NAME[] = u"VantoProfileSettingGroup.pfd";
-constexpr char16_t ALL_SETTING_VALUE_NAME[] = u"VantoProfile.pfd";
-constexpr char16_t RECORD_MACRO_VALUE_NAME[] = u"RecordRPROFILE.pfd";
-
 template <typename TRecord> std::vector<std::uint8_t> BytesOf(const TRecord& ARecord) {
     std::vector<std::uint8_t> Bytes(sizeof(TRecord));
     std::memcpy(Bytes.data(), &ARecord, sizeof(TRecord));

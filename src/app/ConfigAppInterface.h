@@ -15,6 +15,9 @@ inline constexpr char16_t MONITOR_MUTEX_NAME[] = u"TVantoMonExMain";
 // The registry key of the current user that both programs keep their profiles in.
 inline constexpr char16_t VANTO_REGISTRY_KEY[] = u"software\\VantoGamingMouse";
 inline constexpr char16_t PROFILE_ID_VALUE_NAME[] = u"ProfileID";
+inline constexpr char16_t SETTING_GROUP_VALUE_NAME[] = u"VantoProfileSettingGroup.pfd";
+inline constexpr char16_t ALL_SETTING_VALUE_NAME[] = u"VantoProfile.pfd";
+inline constexpr char16_t RECORD_MACRO_VALUE_NAME[] = u"RecordRPROFILE.pfd";
 
 // To the monitor: the profile selection and profiles were stored; lParam is the profile ID.
 inline constexpr platform::TMessageId WM_CFG_PROFILE_CHANGED = 7035;

@@ -15,9 +15,6 @@ namespace vanto {
 
 namespace {
 
-constexpr char16_t SETTING_GROUP_VALUE_NAME[] = u"VantoProfileSettingGroup.pfd";
-constexpr char16_t ALL_SETTING_VALUE_NAME[] = u"VantoProfile.pfd";
-constexpr char16_t RECORD_MACRO_VALUE_NAME[] = u"RecordRPROFILE.pfd";
 constexpr char16_t TEST_PROFILE_NAME[] = u"K7260ProfileTest.pfd";
 constexpr char16_t DEFAULT_PROFILE_NAME[] = u"K7260ProfileDef.pfd";
 constexpr char16_t PROFILE_FOLDER_NAME[] = u"Vanto Gaming Mouse";

@@ -18,7 +18,6 @@
 namespace vanto {
 namespace {
 
-constexpr char16_t SETTING_GROUP_VALUE_NAME[] = u"VantoProfileSettingGroup.pfd";
 constexpr std::uint16_t FACTORY_RECORD_BUTTON_TYPE = FUNCTION_TYPE_RECORD_MACRO;
 
 std::u16string ProfileFile(int AProfile) {

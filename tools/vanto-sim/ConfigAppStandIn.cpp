@@ -12,13 +12,6 @@ using platform::TLParam;
 using platform::TMessageId;
 using platform::TWParam;
 
-namespace {
-
-constexpr char16_t SETTING_GROUP_VALUE[] = u"VantoProfileSettingGroup.pfd";
-constexpr char16_t ALL_SETTINGS_VALUE[] = u"VantoProfile.pfd";
-
-} // namespace
-
 TConfigAppStandIn::TConfigAppStandIn(platform::IWindowSystem& AWindows,
                                      platform::IRegistry& ARegistry, TTrace& ATrace)
     : FWindows(AWindows), FRegistry(ARegistry), FTrace(ATrace) {}
@@ -73,21 +66,23 @@ platform::TMessageResult TConfigAppStandIn::Receive(TMessageId AMsg, TWParam AWP
 // then reloads from the registry. The answer goes out while the monitor still waits in its send.
 void TConfigAppStandIn::SwitchProfileGroup(TWParam AGroup) {
     const bool Stored = ChangeRecord<TProfileSettingGroup>(
-        SETTING_GROUP_VALUE, [AGroup](TProfileSettingGroup& AGroupRecord) {
+        SETTING_GROUP_VALUE_NAME, [AGroup](TProfileSettingGroup& AGroupRecord) {
             AGroupRecord.CurrentProfileGroup = static_cast<std::int32_t>(AGroup);
         });
     FTrace.Line(Stored ? "cfg: stored CurrentProfileGroup = " + std::to_string(AGroup) + " in " +
-                             Utf8(SETTING_GROUP_VALUE)
+                             Utf8(SETTING_GROUP_VALUE_NAME)
                        : "cfg: no setting group stored to switch");
     SendToMonitor(WM_CFG_PROFILE_CHANGED, 0, static_cast<TLParam>(AGroup));
 }
 
 bool TConfigAppStandIn::StoreLanguage(std::uint8_t ALanguage) {
-    const bool Stored = ChangeRecord<TALLGAMESINFO>(
-        ALL_SETTINGS_VALUE, [ALanguage](TALLGAMESINFO& AAll) { AAll.CurrentLanguage = ALanguage; });
+    const bool Stored =
+        ChangeRecord<TALLGAMESINFO>(ALL_SETTING_VALUE_NAME, [ALanguage](TALLGAMESINFO& AAll) {
+            AAll.CurrentLanguage = ALanguage;
+        });
     if (Stored) {
         FTrace.Line("cfg: stored CurrentLanguage = " + std::to_string(ALanguage) + " in " +
-                    Utf8(ALL_SETTINGS_VALUE));
+                    Utf8(ALL_SETTING_VALUE_NAME));
     }
     return Stored;
 }
