@@ -26,10 +26,6 @@ std::u16string UpperCase(std::u16string_view AText) {
     return Upper;
 }
 
-char16_t LowerCaseOf(char16_t AChar) {
-    return AChar >= u'A' && AChar <= u'Z' ? static_cast<char16_t>(AChar - u'A' + u'a') : AChar;
-}
-
 } // namespace
 
 TuiLanguage::TuiLanguage(const TuiLanguageServices& AServices, TLanguageForm* AOwner,
@@ -69,9 +65,6 @@ void TuiLanguage::BuildLocaleTables() {
 void TuiLanguage::LoadLocalFile() {
     const std::u16string Path =
         FServices.FShell.ExecutableFolder() + u"\\" + LOCAL_LANGUAGE_FILE_NAME;
-    if (!FServices.FFiles.FileExists(Path)) {
-        return;
-    }
     // Anyone can drop this file: one far larger than any table is not even read.
     const std::optional<std::uint64_t> Size = FServices.FFiles.FileSize(Path);
     if (!Size || *Size > LOCAL_LANGUAGE_FILE_LIMIT) {
@@ -141,15 +134,14 @@ void TuiLanguage::SetLang(const std::u16string& AValue) {
 // no component is met twice and no base name grows beyond the form's.
 void TuiLanguage::TranslateForm(TLanguageForm& AForm) {
     for (TFormComponent& Component : AForm.FComponents) {
-        // The special classes (the tray menu's items here) have no other texts than these.
-        if (ContainsName(FTranslateSpecialClassList, Component.FClassName)) {
+        // The special classes (the tray menu's items here) have no other texts than these, so
+        // they are translated like any other component even when also listed as custom.
+        const bool Custom = !ContainsName(FTranslateSpecialClassList, Component.FClassName) &&
+                            ContainsName(FTranslateCustomClassList, Component.FClassName);
+        if (!Custom) {
             TranslateProperties(Component);
-        } else if (ContainsName(FTranslateCustomClassList, Component.FClassName)) {
-            if (OnCustomTranslate) {
-                OnCustomTranslate(Component, AForm.FName);
-            }
-        } else {
-            TranslateProperties(Component);
+        } else if (OnCustomTranslate) {
+            OnCustomTranslate(Component, AForm.FName);
         }
     }
 }
@@ -207,9 +199,6 @@ int TuiLanguage::uiParentFormCount() {
 }
 
 bool TuiLanguage::LoadFromFile(const std::u16string& AFileName) {
-    if (!FServices.FFiles.FileExists(AFileName)) {
-        return false;
-    }
     const std::optional<std::vector<std::uint8_t>> Bytes =
         FServices.FFiles.ReadWholeFile(AFileName);
     return Bytes && AppendTable(*Bytes);

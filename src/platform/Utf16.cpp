@@ -41,6 +41,10 @@ char16_t UpperCaseOf(char16_t AChar) {
     return (AChar >= u'a' && AChar <= u'z') ? static_cast<char16_t>(AChar - (u'a' - u'A')) : AChar;
 }
 
+char16_t LowerCaseOf(char16_t AChar) {
+    return (AChar >= u'A' && AChar <= u'Z') ? static_cast<char16_t>(AChar + (u'a' - u'A')) : AChar;
+}
+
 bool SameTextIgnoringCase(std::u16string_view A, std::u16string_view B) {
     if (A.size() != B.size()) {
         return false;

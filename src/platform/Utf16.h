@@ -9,13 +9,14 @@ namespace vanto {
 std::u16string AsciiToUtf16(std::string_view AText);
 std::u16string DecimalToUtf16(long long AValue);
 
-// Case-insensitive comparison as the registry and the file system of Windows do it for the
-// Latin letters; other characters compare as they are.
 // Printable ASCII as it is, '"' and '\' escaped, everything else as a lower-case \uXXXX
 // escape, so the result prints the same whatever the console's code page.
 std::string EscapeForPrinting(std::u16string_view AText);
 
+// Case-insensitive comparison as the registry and the file system of Windows do it for the
+// Latin letters; other characters compare as they are.
 bool SameTextIgnoringCase(std::u16string_view A, std::u16string_view B);
 char16_t UpperCaseOf(char16_t AChar);
+char16_t LowerCaseOf(char16_t AChar);
 
 } // namespace vanto
