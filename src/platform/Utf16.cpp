@@ -45,6 +45,22 @@ char16_t LowerCaseOf(char16_t AChar) {
     return (AChar >= u'A' && AChar <= u'Z') ? static_cast<char16_t>(AChar + (u'a' - u'A')) : AChar;
 }
 
+bool IsHighSurrogate(char16_t AUnit) {
+    return AUnit >= 0xD800 && AUnit <= 0xDBFF;
+}
+
+bool IsLowSurrogate(char16_t AUnit) {
+    return AUnit >= 0xDC00 && AUnit <= 0xDFFF;
+}
+
+bool IsLoneSurrogateAt(std::u16string_view AText, std::size_t AAt) {
+    const char16_t Unit = AText[AAt];
+    if (IsHighSurrogate(Unit)) {
+        return AAt + 1 >= AText.size() || !IsLowSurrogate(AText[AAt + 1]);
+    }
+    return IsLowSurrogate(Unit) && (AAt == 0 || !IsHighSurrogate(AText[AAt - 1]));
+}
+
 bool SameTextIgnoringCase(std::u16string_view A, std::u16string_view B) {
     if (A.size() != B.size()) {
         return false;

@@ -19,4 +19,10 @@ bool SameTextIgnoringCase(std::u16string_view A, std::u16string_view B);
 char16_t UpperCaseOf(char16_t AChar);
 char16_t LowerCaseOf(char16_t AChar);
 
+// UTF-16 surrogates: a high one followed by a low one is one character; either half alone
+// (a lone surrogate) is not text, though Windows takes it in names.
+bool IsHighSurrogate(char16_t AUnit);
+bool IsLowSurrogate(char16_t AUnit);
+bool IsLoneSurrogateAt(std::u16string_view AText, std::size_t AAt);
+
 } // namespace vanto

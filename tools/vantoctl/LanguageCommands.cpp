@@ -4,6 +4,7 @@
 #include "i18n/CarriedLanguageTable.h"
 #include "i18n/LanguageTableFormat.h"
 #include "i18n/Translate.h"
+#include "platform/Utf16.h"
 
 #include <filesystem>
 #include <fstream>
@@ -59,14 +60,6 @@ std::string ToUtf8(std::u16string_view AText) {
             static_cast<std::size_t>(ToNext - Text.data())};
 }
 
-bool IsHighSurrogate(char16_t AUnit) {
-    return AUnit >= 0xD800 && AUnit <= 0xDBFF;
-}
-
-bool IsSurrogate(char16_t AUnit) {
-    return AUnit >= 0xD800 && AUnit <= 0xDFFF;
-}
-
 std::string UnitEscape(char16_t AUnit) {
     static constexpr char HEX[] = "0123456789abcdef";
     std::string Escape = "\\u";
@@ -107,11 +100,7 @@ std::string Quoted(std::u16string_view AText) {
         } else if (Unit < 0x20) {
             Flush();
             Out += ControlEscape(Unit);
-        } else if (IsHighSurrogate(Unit) && I + 1 < AText.size() && IsSurrogate(AText[I + 1]) &&
-                   !IsHighSurrogate(AText[I + 1])) {
-            Plain += Unit;
-            Plain += AText[++I];
-        } else if (IsSurrogate(Unit)) {
+        } else if (IsLoneSurrogateAt(AText, I)) {
             Flush();
             Out += UnitEscape(Unit);
         } else {

@@ -1,5 +1,7 @@
 #include "platform/sim/SimFileSystem.h"
 
+#include "platform/Utf16.h"
+
 #include <algorithm>
 #include <fstream>
 #include <system_error>
@@ -10,20 +12,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool IsHighSurrogate(char16_t C) {
-    return C >= 0xD800 && C <= 0xDBFF;
-}
-bool IsLowSurrogate(char16_t C) {
-    return C >= 0xDC00 && C <= 0xDFFF;
-}
-
 // Windows takes any UTF-16 in a name; the host takes only text it can convert, and a half of a
 // surrogate pair is none.
 bool IsWholeUtf16(std::u16string_view AText) {
     for (std::size_t I = 0; I < AText.size(); ++I) {
-        if (IsHighSurrogate(AText[I]) && I + 1 < AText.size() && IsLowSurrogate(AText[I + 1])) {
-            ++I;
-        } else if (IsHighSurrogate(AText[I]) || IsLowSurrogate(AText[I])) {
+        if (IsLoneSurrogateAt(AText, I)) {
             return false;
         }
     }
@@ -139,10 +132,10 @@ bool TSimFileSystem::MakeFolder(const std::u16string& APath) {
 
 std::optional<std::uint64_t> TSimFileSystem::FileSize(const std::u16string& APath) {
     auto Path = HostPath(APath);
-    if (!Path || !FileExists(APath)) {
+    std::error_code Error;
+    if (!Path || !fs::is_regular_file(*Path, Error)) {
         return std::nullopt;
     }
-    std::error_code Error;
     const auto Size = fs::file_size(*Path, Error);
     return Error ? std::nullopt : std::optional<std::uint64_t>(Size);
 }

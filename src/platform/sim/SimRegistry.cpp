@@ -20,28 +20,13 @@ bool NeedsEscape(char16_t C) {
            C == u'?' || C == u'"' || C == u'<' || C == u'>' || C == u'|';
 }
 
-bool IsHighSurrogate(char16_t C) {
-    return C >= 0xD800 && C <= 0xDBFF;
-}
-bool IsLowSurrogate(char16_t C) {
-    return C >= 0xDC00 && C <= 0xDFFF;
-}
-
-// The registry takes any UTF-16 in a name, the host's file names only whole text: half of a
-// surrogate pair is written as %uXXXX.
-bool IsLoneSurrogate(std::u16string_view AName, std::size_t AAt) {
-    const char16_t C = AName[AAt];
-    if (IsHighSurrogate(C)) {
-        return AAt + 1 >= AName.size() || !IsLowSurrogate(AName[AAt + 1]);
-    }
-    return IsLowSurrogate(C) && (AAt == 0 || !IsHighSurrogate(AName[AAt - 1]));
-}
-
 std::u16string EscapeName(std::u16string_view AName) {
     std::u16string Result;
     for (std::size_t I = 0; I < AName.size(); ++I) {
         const char16_t C = AName[I];
-        if (IsLoneSurrogate(AName, I)) {
+        // The registry takes any UTF-16 in a name, the host's file names only whole text: half
+        // of a surrogate pair is written as %uXXXX.
+        if (IsLoneSurrogateAt(AName, I)) {
             Result += u"%u";
             for (int Shift = 12; Shift >= 0; Shift -= 4) {
                 Result.push_back(HEX[(C >> Shift) & 0xF]);

@@ -27,6 +27,10 @@ TWindowHandle TSimWindowSystem::CreateHiddenWindow(const std::u16string& AClassN
 
 void TSimWindowSystem::DestroyHiddenWindow(TWindowHandle AWindow) {
     std::lock_guard Guard(FLock);
+    DestroyLocked(AWindow);
+}
+
+void TSimWindowSystem::DestroyLocked(TWindowHandle AWindow) {
     FWindows.erase(AWindow);
     std::erase_if(FTimers, [AWindow](const auto& Entry) { return Entry.first.first == AWindow; });
     std::erase_if(FPosted, [AWindow](const TMessage& M) { return M.FWindow == AWindow; });
@@ -116,10 +120,7 @@ TMessageResult TSimWindowSystem::Send(TWindowHandle AWindow, TMessageId AMsg, TW
         if (const auto Vanishing = std::find(FVanishing.begin(), FVanishing.end(), AWindow);
             Vanishing != FVanishing.end()) {
             FVanishing.erase(Vanishing);
-            FWindows.erase(AWindow);
-            std::erase_if(FTimers,
-                          [AWindow](const auto& Entry) { return Entry.first.first == AWindow; });
-            std::erase_if(FPosted, [AWindow](const TMessage& M) { return M.FWindow == AWindow; });
+            DestroyLocked(AWindow);
             return 0;
         }
         if (const auto Found = FAnswerDelays.find(AWindow); Found != FAnswerDelays.end()) {

@@ -99,6 +99,8 @@ private:
     bool HandleOne();
     bool FireDueTimer(std::uint64_t AUpTo);
     void DrainQueue();
+    // The window, its timers and its queued messages go. Caller holds FLock.
+    void DestroyLocked(platform::TWindowHandle AWindow);
     bool OnMainThread() const { return std::this_thread::get_id() == FMainThread; }
 
     TSimClock& FClock;
