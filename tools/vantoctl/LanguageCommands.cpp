@@ -124,15 +124,15 @@ std::string LanguageIds(const TLanguageTable& ATable) {
 }
 
 // Prints the texts with ALanguage's lines active, or with no table when there is none.
-void PrintTranslations(std::span<const std::string_view> ATexts, const TLanguageResource* ALanguage,
-                       std::ostream& AOut) {
+void PrintTranslations(const std::vector<std::u16string>& ATexts,
+                       const TLanguageResource* ALanguage, std::ostream& AOut) {
     if (ALanguage != nullptr) {
         TLanguageLines Lines = ALanguage->FLines;
         SortLanguageLines(Lines);
         InstallActiveLanguageTable(Lines);
     }
-    for (std::string_view Text : ATexts) {
-        AOut << ToUtf8(Translate(*FromUtf8(Text))) << "\n";
+    for (const std::u16string& Text : ATexts) {
+        AOut << ToUtf8(Translate(Text)) << "\n";
     }
     if (ALanguage != nullptr) {
         RemoveActiveLanguageTable();
@@ -193,12 +193,15 @@ int RunTranslateCommand(std::span<const std::string_view> AArgs, std::ostream& A
     if (AArgs.empty()) {
         return UsageError(AErr, "translate needs at least one text");
     }
-    for (std::string_view Text : AArgs) {
-        if (!FromUtf8(Text)) {
+    std::vector<std::u16string> Texts;
+    for (std::string_view Arg : AArgs) {
+        std::optional<std::u16string> Text = FromUtf8(Arg);
+        if (!Text) {
             return UsageError(AErr, "a text is not UTF-8");
         }
+        Texts.push_back(std::move(*Text));
     }
-    PrintTranslations(AArgs, Language, AOut);
+    PrintTranslations(Texts, Language, AOut);
     return EXIT_DONE;
 }
 
