@@ -33,7 +33,6 @@ TuiLanguage::TuiLanguage(const TuiLanguageServices& AServices, TLanguageForm* AO
     : FServices(AServices), FOwner(AOwner), FTranslatePropertyList{u"Caption", u"Hint"},
       FTranslateSpecialClassList{u"TMenuItem", u"TTabControl", u"TTabSheet",   u"TListView",
                                  u"TTreeView", u"TStatusBar",  u"TComboBoxEx", u"TuiMenuEx"} {
-    BuildLocaleTables();
     if (FOwner != nullptr) {
         RegisteredForms().push_back(FOwner);
     }
@@ -54,10 +53,14 @@ TuiLanguage::~TuiLanguage() {
     RemoveActiveLanguageTableOf(this);
 }
 
-void TuiLanguage::BuildLocaleTables() {
-    for (const platform::TLocaleLanguage& Locale : FServices.FLocale.SupportedLocales()) {
-        FLocaleNames.try_emplace(UpperCase(Locale.FLanguageId), Locale.FNativeLanguageName);
+const std::map<std::u16string, std::u16string>& TuiLanguage::LocaleNames() const {
+    if (!FLocaleNames) {
+        FLocaleNames.emplace();
+        for (const platform::TLocaleLanguage& Locale : FServices.FLocale.SupportedLocales()) {
+            FLocaleNames->try_emplace(UpperCase(Locale.FLanguageId), Locale.FNativeLanguageName);
+        }
     }
+    return *FLocaleNames;
 }
 
 // A file that does not read cleanly is passed over as if it were not there: whoever put it
@@ -172,8 +175,9 @@ std::u16string TuiLanguage::GetLanguageShortIDByIndex(int AIndex) const {
 }
 
 std::u16string TuiLanguage::GetLanguageLongNameByLangID(std::u16string_view ALangID) const {
-    const auto Found = FLocaleNames.find(UpperCase(ALangID));
-    return Found == FLocaleNames.end() ? std::u16string() : Found->second;
+    const auto& Names = LocaleNames();
+    const auto Found = Names.find(UpperCase(ALangID));
+    return Found == Names.end() ? std::u16string() : Found->second;
 }
 
 std::u16string TuiLanguage::GetLanguageLongNameByShortID(std::u16string_view AId) const {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -92,7 +93,7 @@ public:
     TLanguageChangedEvent OnLanguageChanged;
 
 private:
-    void BuildLocaleTables();
+    const std::map<std::u16string, std::u16string>& LocaleNames() const;
     void LoadLocalFile();
     // The table's source strings replace the component's; its languages are appended.
     bool AppendTable(std::span<const std::uint8_t> ABytes);
@@ -111,8 +112,10 @@ private:
     std::vector<std::u16string> FTranslatePropertyList;
     std::vector<std::u16string> FTranslateSpecialClassList;
     std::vector<std::u16string> FTranslateCustomClassList;
-    // Keyed by the language identifier in upper case; both long-name lookups read it.
-    std::map<std::u16string, std::u16string> FLocaleNames;
+    // Keyed by the language identifier in upper case; both long-name lookups read it. Listing
+    // the system's locales is slow and only a long-name lookup needs them, so the first one
+    // builds the table rather than start-up.
+    mutable std::optional<std::map<std::u16string, std::u16string>> FLocaleNames;
     bool FActive = false;
     bool FAutoSelect = false;
     bool FActiveLoadFromFile = false;
