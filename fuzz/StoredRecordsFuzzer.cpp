@@ -124,6 +124,9 @@ void Upload(const TDM& ADM, sim::TSimClock& AClock) {
     TMouseFeatureSink Sink(Mouse);
     TProfileUploader Uploader(Sink, Windows);
     Uploader.UploadProfileToDevice(ADM.FCurrentProfileInfo, ADM.FProfileIndex);
+    while (Uploader.IsUploading()) {
+        Windows.ProcessPendingMessages();
+    }
     VANTO_FUZZ_CHECK(Mouse.CompletedUploads() == 1, "the upload did not complete");
     CheckUploadLanded(Mouse, ADM.FProfileIndex);
 }

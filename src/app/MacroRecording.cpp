@@ -51,9 +51,8 @@ std::int64_t ReportedMilliseconds(const std::u16string& AText) {
     }
     std::int64_t Value = 0;
     const auto [End, Error] = std::from_chars(Narrow.data(), Narrow.data() + Narrow.size(), Value);
-    return Error == std::errc() && End == Narrow.data() + Narrow.size() && !Narrow.empty()
-               ? Value
-               : 0;
+    return Error == std::errc() && End == Narrow.data() + Narrow.size() && !Narrow.empty() ? Value
+                                                                                           : 0;
 }
 
 bool CarriesRecordedMacro(const TBUTTONFUNCINFO& AButton) {
@@ -91,34 +90,44 @@ void TVantoMonExMain::StopMacroRecording(std::uint8_t AKeyIndex) {
     if (FMacroInfo.MacroListCount == 0) {
         return;
     }
-    StoreRecordedMacro(AKeyIndex);
+    // The stop sequence stores its own copy: nothing that runs meanwhile can change what it
+    // stores.
+    const TMACROKEYINFO Recorded = FMacroInfo;
+    StoreRecordedMacro(AKeyIndex, Recorded);
 }
 
-void TVantoMonExMain::StoreRecordedMacro(std::uint8_t AKeyIndex) {
+void TVantoMonExMain::StoreRecordedMacro(std::uint8_t AKeyIndex, const TMACROKEYINFO& ARecorded) {
     try {
         FDM.LoadCurrentProfileInfoFromRegistry();
     } catch (const EProfileError& Error) {
         // What is in memory is the last profile read; the recording goes into that.
         ReportStorageError(Error);
     }
-    WriteRecordText(FMacroInfo.szMacroName, Translate(USER_RECORDED_MACRO_NAME));
-    FMacroInfo.nMacroIndex = 0;
+    TMACROKEYINFO Macro = ARecorded;
+    WriteRecordText(Macro.szMacroName, Translate(USER_RECORDED_MACRO_NAME));
+    Macro.nMacroIndex = 0;
+    FMacroInfo = Macro; // the session's record says what was stored
 
     TMouseProfileInfo& Profile = FDM.FCurrentProfileInfo;
     if (AKeyIndex < BUTTON_COUNT) {
         TBUTTONFUNCINFO& Pressed = Profile.ConfigInfo.ButtonFuncInfo[AKeyIndex];
-        Pressed.MacroKeyInfo = FMacroInfo;
+        Pressed.MacroKeyInfo = Macro;
     }
     for (std::size_t Button = 0; Button < 10; ++Button) {
         TBUTTONFUNCINFO& Info = Profile.ConfigInfo.ButtonFuncInfo[Button];
         if (CarriesRecordedMacro(Info)) {
-            Info.MacroKeyInfo = FMacroInfo;
+            Info.MacroKeyInfo = Macro;
             Info.nFunctionGroup = MACRO_GROUP;
             Info.MacroKeyInfo.nMacroIndex = 0;
             Info.nFunctionID = 0;
         }
     }
-    Profile.MacroKeyInfoList.MacroInfos[0] = FMacroInfo;
+    Profile.MacroKeyInfoList.MacroInfos[0] = Macro;
+    // A list that counted no macro would keep the upload from writing this one, and the
+    // mouse's play button would run whatever its slot held before.
+    if (Profile.MacroKeyInfoList.nMacroInfoCount == 0) {
+        Profile.MacroKeyInfoList.nMacroInfoCount = 1;
+    }
 
     bool Stored = false;
     try {
@@ -128,18 +137,29 @@ void TVantoMonExMain::StoreRecordedMacro(std::uint8_t AKeyIndex) {
         // The mouse still gets the macro the user just recorded.
         ReportStorageError(Error);
     }
-    FUploader.UploadProfileToDevice(FDM.FCurrentProfileInfo, FDM.FProfileIndex);
+    // The rest follows once the mouse has the macro, so that the configuration application,
+    // told last, never talks to the mouse in the middle of this upload.
+    const int ProfileIndex = FDM.FProfileIndex;
+    FUploader.UploadProfileToDevice(FDM.FCurrentProfileInfo, ProfileIndex,
+                                    [this, Macro, Stored, ProfileIndex] {
+                                        AnnounceRecordedMacro(Macro, Stored, ProfileIndex);
+                                    });
+}
+
+void TVantoMonExMain::AnnounceRecordedMacro(const TMACROKEYINFO& AMacro, bool AStored,
+                                            int AProfileIndex) {
     try {
-        FDM.SaveBackRecordMacroInfoToRegistry(FMacroInfo);
+        FDM.SaveBackRecordMacroInfoToRegistry(AMacro);
     } catch (const EProfileError& Error) {
         ReportStorageError(Error);
     }
-    // The message says the stored profile holds the macro: the application reloads it.
+    // The message says the stored profile holds the macro: the application reloads it. The
+    // send is the last step: what the application sends back is handled inside it.
     const platform::TWindowHandle ConfigApp =
         FPlatform.FWindows.FindTopWindow(CONFIG_APP_WINDOW_CLASS);
-    if (Stored && ConfigApp != 0) {
+    if (AStored && ConfigApp != 0) {
         FPlatform.FWindows.Send(ConfigApp, WM_MACRO_RECORDED,
-                                static_cast<platform::TWParam>(FDM.FProfileIndex), 0);
+                                static_cast<platform::TWParam>(AProfileIndex), 0);
     }
 }
 
@@ -180,8 +200,7 @@ void TVantoMonExMain::RecordStep(TMouseButtons AButton, std::int32_t AState) {
             AButton == TMouseButtons::WHEELUP ? WHEEL_VALUE_DOWN : WHEEL_VALUE_UP;
         Step = {STEP_WHEEL, 0, Value, Code};
     } else {
-        Step = {STEP_MOUSE_BUTTON, static_cast<std::uint16_t>(AState), MouseButtonBits[Code],
-                Code};
+        Step = {STEP_MOUSE_BUTTON, static_cast<std::uint16_t>(AState), MouseButtonBits[Code], Code};
     }
     // After a delay step at index 126 this step lands at 127 and is not counted.
     FMacroInfo.MacroList[FMacroInfo.MacroListCount] = Step;
@@ -207,9 +226,8 @@ void TVantoMonExMain::CollectPause(const std::u16string& AMilliseconds) {
     }
     const std::int64_t Sum = FFlags.PendingDelay + ReportedMilliseconds(AMilliseconds);
     // A reset, not a cap: only the time after the last reset becomes the delay step.
-    FFlags.PendingDelay = Sum > PENDING_DELAY_RESET_MS || Sum < INT32_MIN
-                              ? 0
-                              : static_cast<std::int32_t>(Sum);
+    FFlags.PendingDelay =
+        Sum > PENDING_DELAY_RESET_MS || Sum < INT32_MIN ? 0 : static_cast<std::int32_t>(Sum);
 }
 
 void TVantoMonExMain::ShowRecordOverlay() {

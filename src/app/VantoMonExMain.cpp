@@ -29,8 +29,8 @@ TVantoMonExMain::TVantoMonExMain(const platform::TPlatform& APlatform, TDM& ADM)
                   ADM.FCurrentProfileInfo, FFlags),
       FPlayer(APlatform.FInput, APlatform.FDebug, FFlags, ADM.FCurrentProfileInfo),
       FAudioControl(APlatform.FAudio, APlatform.FMessageBox), FUploadTarget(uiHIDData1),
-      FUploader(FUploadTarget, APlatform.FWindows),
-      uiHook1(APlatform.FHooks, APlatform.FMessageBox), FLanguageForm(LanguageForm()),
+      FUploader(FUploadTarget, APlatform.FWindows), FHookMessageBox(APlatform.FMessageBox),
+      uiHook1(APlatform.FHooks, FHookMessageBox), FLanguageForm(LanguageForm()),
       uiLanguage1({APlatform.FLocale, APlatform.FShell, APlatform.FFiles}, &FLanguageForm,
                   CarriedLanguageTable()),
       FPlatform(APlatform), FDM(ADM) {
@@ -46,6 +46,7 @@ TVantoMonExMain::TVantoMonExMain(const platform::TPlatform& APlatform, TDM& ADM)
         FDispatcher.uiHIDData1Data(ADeviceID, ADevicePath, ReportID, Data, Size);
     };
     uiHIDEvent1.OnDeviceArrival = [this](TuiHIDEvent&) { uiHIDEvent1DeviceArrival(); };
+    FUploader.OnIdle = [this] { ReleaseHeldButtonEvents(); };
     FDispatcher.OnPlayCurrentMacro = [this] { FPlayer.PlayCurrentMacro(); };
     FDispatcher.OnMicrophoneMute = [this] { FAudioControl.MicrophoneMute(); };
     FDispatcher.OnToggleMacroRecording = [this](std::uint8_t AKeyIndex) {
@@ -94,6 +95,8 @@ TLanguageForm TVantoMonExMain::LanguageForm() {
 void TVantoMonExMain::FormCreate() {
     InitMonitor();
     AddTrayIcon();
+    // Now every slot is wired: a box's own message loop cannot run a timer into nothing.
+    FHookMessageBox.Release();
 }
 
 TVantoMonExMain::~TVantoMonExMain() {
@@ -105,7 +108,9 @@ TVantoMonExMain::~TVantoMonExMain() {
     StopDevice();
     FPlatform.FTray.Remove();
     FAboutWindow.reset();
-    FPlatform.FWindows.StopTimer(FHandle, DEVICE_ARRIVAL_TIMER_ID);
+    for (std::uintptr_t Timer : {DEVICE_ARRIVAL_TIMER_ID, ABOUT_FRONT_TIMER_ID}) {
+        FPlatform.FWindows.StopTimer(FHandle, Timer);
+    }
     FPlatform.FWindows.DestroyHiddenWindow(FHandle);
 }
 
@@ -127,7 +132,7 @@ void TVantoMonExMain::AddTrayIcon() {
 TMessageResult TVantoMonExMain::WindowProc(TMessageId AMsg, TWParam AWParam, TLParam ALParam) {
     switch (AMsg) {
     case WM_BUTTON_EVENT:
-        FDispatcher.WMButtonEvent(AWParam, ALParam);
+        WMButtonEvent(AWParam, ALParam);
         return 0;
     case WM_CFG_PROFILE_CHANGED:
         WMCfgProfileChanged(ALParam);
@@ -141,11 +146,7 @@ TMessageResult TVantoMonExMain::WindowProc(TMessageId AMsg, TWParam AWParam, TLP
     case platform::WM_COMMAND_MESSAGE:
         return HandleCommand(AWParam) ? 0 : 1;
     case platform::WM_TIMER_MESSAGE:
-        if (AWParam == DEVICE_ARRIVAL_TIMER_ID) {
-            TimerDeviceArrialTimer();
-        } else if (AWParam == RECORD_GUARD_TIMER_ID && FFrmRecord) {
-            FFrmRecord->Timer1Timer();
-        }
+        HandleTimer(AWParam);
         return 0;
     case platform::WM_POWERBROADCAST_MESSAGE:
         // After sleep the mouse's handles are stale: open it again as after an arrival.
@@ -181,6 +182,49 @@ bool TVantoMonExMain::HandleCommand(TWParam ACommand) {
     }
 }
 
+void TVantoMonExMain::HandleTimer(std::uintptr_t ATimerId) {
+    switch (ATimerId) {
+    case DEVICE_ARRIVAL_TIMER_ID:
+        if (FArrivalTimerArmed) {
+            TimerDeviceArrialTimer();
+        }
+        break;
+    case ABOUT_FRONT_TIMER_ID:
+        if (FAboutFrontTimerArmed) {
+            BringAboutToFront();
+        }
+        break;
+    case RECORD_GUARD_TIMER_ID:
+        if (FFrmRecord) {
+            FFrmRecord->Timer1Timer();
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+// While an upload runs, a press waits for its final mode command: a record press must not
+// reset the recording being stored, and a play press must not find the mouse in upload mode.
+void TVantoMonExMain::WMButtonEvent(TWParam AWParam, TLParam ALParam) {
+    if (FUploader.IsUploading()) {
+        if (FHeldButtonEvents.size() < HELD_BUTTON_EVENT_LIMIT) {
+            FHeldButtonEvents.emplace_back(AWParam, ALParam);
+        }
+        return;
+    }
+    FDispatcher.WMButtonEvent(AWParam, ALParam);
+}
+
+// Posted again in their order rather than run here, so that each runs as a handler of its own.
+void TVantoMonExMain::ReleaseHeldButtonEvents() {
+    std::vector<std::pair<TWParam, TLParam>> Held = std::move(FHeldButtonEvents);
+    FHeldButtonEvents.clear();
+    for (const auto& [WParam, LParam] : Held) {
+        FPlatform.FWindows.Post(FHandle, WM_BUTTON_EVENT, WParam, LParam);
+    }
+}
+
 void TVantoMonExMain::HandleTrayIcon(TLParam AMouseMessage) {
     if (AMouseMessage == platform::TRAY_LEFT_BUTTON_UP) {
         TrayIconDblClick();
@@ -201,10 +245,20 @@ void TVantoMonExMain::Config1Click() {
     ShowConfigApp();
 }
 
+// The window is brought forward a moment after it is shown, from a timer rather than a wait
+// that would run other handlers inside this one.
 void TVantoMonExMain::About1Click() {
     FAboutWindow->Show();
-    ProcessMessagesAndSleep50ms();
-    FAboutWindow->BringToFront();
+    FAboutFrontTimerArmed = true;
+    FPlatform.FWindows.StartTimer(FHandle, ABOUT_FRONT_TIMER_ID, ABOUT_FRONT_DELAY_MS);
+}
+
+void TVantoMonExMain::BringAboutToFront() {
+    FAboutFrontTimerArmed = false;
+    FPlatform.FWindows.StopTimer(FHandle, ABOUT_FRONT_TIMER_ID);
+    if (FAboutWindow->IsVisible()) {
+        FAboutWindow->BringToFront();
+    }
 }
 
 void TVantoMonExMain::BtnOKClick() {
@@ -226,35 +280,46 @@ void TVantoMonExMain::Exit1Click() {
 void TVantoMonExMain::uiHIDEvent1DeviceArrival() {
     // Restarting the timer makes a burst of arrivals lead to one reopen after the last.
     FPlatform.FWindows.StopTimer(FHandle, DEVICE_ARRIVAL_TIMER_ID);
-    FPlatform.FWindows.StartTimer(FHandle, DEVICE_ARRIVAL_TIMER_ID, DEVICE_ARRIVAL_DELAY_MS);
+    FArrivalTimerArmed =
+        FPlatform.FWindows.StartTimer(FHandle, DEVICE_ARRIVAL_TIMER_ID, DEVICE_ARRIVAL_DELAY_MS);
 }
 
 void TVantoMonExMain::TimerDeviceArrialTimer() {
+    FArrivalTimerArmed = false;
     FPlatform.FWindows.StopTimer(FHandle, DEVICE_ARRIVAL_TIMER_ID);
     ReopenDevice();
 }
 
+// The readers end, and the mouse gets 50 ms before it is opened again. No messages are handled
+// in that pause: a handler run inside it could ask for another reopen and nest this one.
 void TVantoMonExMain::ReopenDevice() {
     uiHIDData1.HidStopRead();
-    ProcessMessagesAndSleep50ms();
+    FPlatform.FClock.SleepMs(DEVICE_REOPEN_DELAY_MS);
     uiHIDData1.HidFindAndReadDevice(FDM.FHidSelector.AsInteger(), u"*");
+    // A bank whose upload the mouse did not take whole (it was pulled, a report failed) goes
+    // again now that the mouse is back.
+    if (FUploader.HasFailedBanks()) {
+        FUploader.UploadFailedBanksAgain();
+    }
 }
 
 void TVantoMonExMain::StopDevice() {
     uiHIDData1.HidStopRead();
 }
 
-void TVantoMonExMain::ProcessMessagesAndSleep50ms() {
-    FPlatform.FWindows.ProcessPendingMessages();
-    FPlatform.FClock.SleepMs(50);
-}
-
 void TVantoMonExMain::ShowConfigApp() {
     platform::TWindowHandle ConfigApp = FPlatform.FWindows.FindTopWindow(CONFIG_APP_WINDOW_CLASS);
     if (ConfigApp != 0) {
+        FConfigAppStartedAt.reset();
         FPlatform.FWindows.BringToForeground(ConfigApp);
         return;
     }
+    // A double click starts it once: the second click comes before its window does.
+    const std::uint64_t Now = FPlatform.FClock.NowMs();
+    if (FConfigAppStartedAt && Now - *FConfigAppStartedAt < CONFIG_APP_START_MS) {
+        return;
+    }
+    FConfigAppStartedAt = Now;
     // By its full path in the monitor's own folder: a bare name would be looked up along the
     // search path, where anyone could have put a program of that name.
     const std::u16string Folder = FPlatform.FShell.ExecutableFolder();
@@ -284,6 +349,12 @@ void TVantoMonExMain::WMCfgProfileChanged(TLParam ALParam) {
         FDM.LoadCurrentProfileInfoFromRegistry();
     } catch (const EProfileError& Error) {
         ReportStorageError(Error);
+    }
+    // Any program can send this message; only a profile the mouse has is stored.
+    if (ALParam < 0 || ALParam > 1) {
+        FPlatform.FDebug.Write(u"ProfileID not written: profile " +
+                               DecimalToUtf16(static_cast<long long>(ALParam)) + u" out of range");
+        return;
     }
     SetProfileID(FPlatform.FRegistry, static_cast<int>(ALParam));
 }

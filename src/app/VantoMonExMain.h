@@ -2,6 +2,7 @@
 
 #include "app/AboutScene.h"
 #include "app/ButtonDispatch.h"
+#include "app/DeferredMessageBox.h"
 #include "app/MonitorFlags.h"
 #include "audio/MicrophoneMute.h"
 #include "device/FeatureReportTarget.h"
@@ -19,7 +20,10 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace vanto {
 
@@ -35,12 +39,30 @@ inline constexpr std::uintptr_t DEVICE_ARRIVAL_TIMER_ID = 1;
 inline constexpr std::uint32_t DEVICE_ARRIVAL_DELAY_MS = 1500;
 // The recording overlay's guard timer.
 inline constexpr std::uintptr_t RECORD_GUARD_TIMER_ID = 2;
+// The About window comes to the front once it has had a moment to draw.
+inline constexpr std::uintptr_t ABOUT_FRONT_TIMER_ID = 3;
+inline constexpr std::uint32_t ABOUT_FRONT_DELAY_MS = 50;
+// The pause between closing the mouse's handles and opening them again.
+inline constexpr std::uint32_t DEVICE_REOPEN_DELAY_MS = 50;
+// How long a start of the configuration application may take before a click starts it again.
+inline constexpr std::uint64_t CONFIG_APP_START_MS = 5000;
+// Button events held while an upload runs; a burst beyond this is dropped, as the driver would.
+inline constexpr std::size_t HELD_BUTTON_EVENT_LIMIT = 64;
 // The name an on-the-fly recording is stored under, before translation.
 inline constexpr char16_t USER_RECORDED_MACRO_NAME[] = u"User Recorded";
 
 // The monitor's main form: a hidden window that the configuration application finds by its
 // class and title, the tray icon with its menu, the About window, and the owner of the device
-// link and of the button dispatch. Everything here runs on the main thread.
+// link and of the button dispatch.
+//
+// Threads. Every handler here runs on the main thread, from the message loop, one after the
+// other: no handler runs a message loop of its own, so none runs inside another. Reading the
+// mouse happens on one reader thread per open collection, which hands each report over to the
+// main thread; a macro plays on a thread of its own. An upload to the mouse stays on the main
+// thread as a sequence of messages, and button events that arrive meanwhile wait until it has
+// sent its final mode command. The one exception is Windows' own: while a send to the
+// configuration application (7038, 7040) is in flight, the messages it sends back (7035) are
+// handled inside that send, so such a send is always the last step of its handler.
 class TVantoMonExMain {
 public:
     // The window and the components. The owner then assigns the slots and calls FormCreate.
@@ -66,7 +88,6 @@ public:
     void ShowConfigApp();
     void ReopenDevice();
     void StopDevice();
-    void ProcessMessagesAndSleep50ms();
 
     // On-the-fly recording: a press of a record button starts it, the next press stops it and
     // stores what was recorded into the current profile and the mouse.
@@ -88,6 +109,12 @@ public:
     TAudioControl FAudioControl;
     TuiHIDDataTarget FUploadTarget;
     TProfileUploader FUploader;
+
+private:
+    // Declared before the hook component, whose constructor may ask for a box.
+    TDeferredMessageBox FHookMessageBox;
+
+public:
     TuiHook uiHook1;
 
 private:
@@ -110,6 +137,10 @@ private:
     platform::TMessageResult WindowProc(platform::TMessageId AMsg, platform::TWParam AWParam,
                                         platform::TLParam ALParam);
     bool HandleCommand(platform::TWParam ACommand);
+    void HandleTimer(std::uintptr_t ATimerId);
+    void WMButtonEvent(platform::TWParam AWParam, platform::TLParam ALParam);
+    void ReleaseHeldButtonEvents();
+    void BringAboutToFront();
     void HandleTrayIcon(platform::TLParam AMouseMessage);
     void WMCfgProfileChanged(platform::TLParam ALParam);
     void WMCfgSettingsChanged();
@@ -118,7 +149,8 @@ private:
     void AddTrayIcon();
     void StartMacroRecording();
     void StopMacroRecording(std::uint8_t AKeyIndex);
-    void StoreRecordedMacro(std::uint8_t AKeyIndex);
+    void StoreRecordedMacro(std::uint8_t AKeyIndex, const TMACROKEYINFO& ARecorded);
+    void AnnounceRecordedMacro(const TMACROKEYINFO& AMacro, bool AStored, int AProfileIndex);
     void RecordStep(TMouseButtons AButton, std::int32_t AState);
     void CollectPause(const std::u16string& AMilliseconds);
     TLanguageForm LanguageForm();
@@ -131,6 +163,11 @@ private:
     std::u16string FTrayHint;
     std::u16string FApplicationTitle;
     std::array<std::u16string, 3> FMenuCaptions;
+    // Set while the timer of that id runs: a WM_TIMER that anyone can post does nothing else.
+    bool FArrivalTimerArmed = false;
+    bool FAboutFrontTimerArmed = false;
+    std::optional<std::uint64_t> FConfigAppStartedAt;
+    std::vector<std::pair<platform::TWParam, platform::TLParam>> FHeldButtonEvents;
 };
 
 } // namespace vanto

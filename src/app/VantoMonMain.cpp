@@ -123,7 +123,8 @@ struct TWin32Services {
     platform::TPlatform Platform() {
         return {FRegistry, FFiles,  FWindows, FDebug, FClock,
                 FShell,    FIni,    FLocale,  FHid,   FDeviceNotifications,
-                FTray,     FScenes, FInput,   FAudio, FMessageBox, FHooks};
+                FTray,     FScenes, FInput,   FAudio, FMessageBox,
+                FHooks};
     }
 };
 

@@ -159,37 +159,41 @@ std::uint32_t SendDeviceCommand(IFeatureReportTarget& ATarget, std::uint8_t ACom
     return ATarget.HidFindAndSetFeatureReport(*Param);
 }
 
-void WriteDeviceMemory(IFeatureReportTarget& ATarget, std::span<const std::uint8_t> AData,
-                       std::uint16_t AAddress) {
+std::uint32_t WriteDeviceMemory(IFeatureReportTarget& ATarget, std::span<const std::uint8_t> AData,
+                                std::uint16_t AAddress) {
     if (AData.empty() || AData.size() > DEVICE_MAX_WRITE_LENGTH) {
-        return;
+        return platform::HID_ERROR_NONE;
     }
     std::uint32_t Length = static_cast<std::uint32_t>(AData.size());
-    SendDeviceCommand(ATarget, DEVICE_COMMAND_WRITE_MEMORY,
-                      {LowByte(AAddress), HighByte(AAddress), LowByte(Length), HighByte(Length),
-                       WRITE_MARKER, WRITE_MARKER},
-                      AData);
+    return SendDeviceCommand(ATarget, DEVICE_COMMAND_WRITE_MEMORY,
+                             {LowByte(AAddress), HighByte(AAddress), LowByte(Length),
+                              HighByte(Length), WRITE_MARKER, WRITE_MARKER},
+                             AData);
 }
 
-void SendModeCommand(IFeatureReportTarget& ATarget, std::uint8_t AMode) {
-    SendDeviceCommand(ATarget, DEVICE_COMMAND_MODE, {AMode, 0, 0, 0, 0, 0}, {});
+std::uint32_t SendModeCommand(IFeatureReportTarget& ATarget, std::uint8_t AMode) {
+    return SendDeviceCommand(ATarget, DEVICE_COMMAND_MODE, {AMode, 0, 0, 0, 0, 0}, {});
 }
 
-void WriteButtonTable(IFeatureReportTarget& ATarget, const DeviceButtonTable& ATable,
-                      std::uint16_t AAddress) {
-    WriteDeviceMemory(ATarget, ATable, AAddress);
+std::uint32_t WriteButtonTable(IFeatureReportTarget& ATarget, const DeviceButtonTable& ATable,
+                               std::uint16_t AAddress) {
+    return WriteDeviceMemory(ATarget, ATable, AAddress);
 }
 
-void WriteMacroBlocks(IFeatureReportTarget& ATarget, const DeviceMacroBlocks& ABlocks,
-                      unsigned ABank) {
+std::uint32_t WriteMacroBlocks(IFeatureReportTarget& ATarget, const DeviceMacroBlocks& ABlocks,
+                               unsigned ABank) {
     if (ABank >= DEVICE_BANK_COUNT) {
-        return;
+        return platform::HID_ERROR_NONE;
     }
     for (std::size_t Slot = 0; Slot < DEVICE_MACRO_SLOT_COUNT; ++Slot) {
         std::size_t Length = std::min<std::size_t>(ABlocks.FLengths[Slot], DEVICE_MACRO_BLOCK_SIZE);
-        WriteDeviceMemory(ATarget, std::span(ABlocks.FBlocks[Slot]).first(Length),
-                          MacroSlotAddress(ABank, Slot));
+        const std::uint32_t Error = WriteDeviceMemory(
+            ATarget, std::span(ABlocks.FBlocks[Slot]).first(Length), MacroSlotAddress(ABank, Slot));
+        if (Error != platform::HID_ERROR_NONE) {
+            return Error;
+        }
     }
+    return platform::HID_ERROR_NONE;
 }
 
 TDeviceStep EncodeMacroStep(std::uint16_t AType, std::uint16_t AState, std::uint8_t AValue1,

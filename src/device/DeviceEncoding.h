@@ -72,15 +72,16 @@ std::uint32_t SendDeviceCommand(IFeatureReportTarget& ATarget, std::uint8_t ACom
                                 const TCommandArguments& AArguments,
                                 std::span<const std::uint8_t> APayload);
 
-// Sends nothing for an empty block, or for one longer than a write may carry.
-void WriteDeviceMemory(IFeatureReportTarget& ATarget, std::span<const std::uint8_t> AData,
-                       std::uint16_t AAddress);
-void SendModeCommand(IFeatureReportTarget& ATarget, std::uint8_t AMode);
-void WriteButtonTable(IFeatureReportTarget& ATarget, const DeviceButtonTable& ATable,
-                      std::uint16_t AAddress);
+// Sends nothing for an empty block, or for one longer than a write may carry. The writes give
+// 0 or the error of the first report the mouse did not take; after it nothing more is sent.
+std::uint32_t WriteDeviceMemory(IFeatureReportTarget& ATarget, std::span<const std::uint8_t> AData,
+                                std::uint16_t AAddress);
+std::uint32_t SendModeCommand(IFeatureReportTarget& ATarget, std::uint8_t AMode);
+std::uint32_t WriteButtonTable(IFeatureReportTarget& ATarget, const DeviceButtonTable& ATable,
+                               std::uint16_t AAddress);
 // Slots 0..4 in order, empty ones skipped; a bank other than 0 and 1 gets nothing.
-void WriteMacroBlocks(IFeatureReportTarget& ATarget, const DeviceMacroBlocks& ABlocks,
-                      unsigned ABank);
+std::uint32_t WriteMacroBlocks(IFeatureReportTarget& ATarget, const DeviceMacroBlocks& ABlocks,
+                               unsigned ABank);
 
 TDeviceStep EncodeMacroStep(std::uint16_t AType, std::uint16_t AState, std::uint8_t AValue1,
                             std::uint8_t AValue2);

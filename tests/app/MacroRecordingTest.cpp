@@ -66,16 +66,20 @@ protected:
     }
 
     void StartConfigApp() {
-        FConfigApp = FSim.FWindows.CreateHiddenWindow(
-            CONFIG_APP_WINDOW_CLASS, u"", [this](TMessageId AMsg, TWParam AW, TLParam) {
-                if (AMsg == WM_MACRO_RECORDED) {
-                    FRecordedMessages.push_back(AW);
-                }
-                return platform::TMessageResult{0};
-            });
+        FConfigApp = FSim.FWindows.CreateHiddenWindow(CONFIG_APP_WINDOW_CLASS, u"",
+                                                      [this](TMessageId AMsg, TWParam AW, TLParam) {
+                                                          if (AMsg == WM_MACRO_RECORDED) {
+                                                              FRecordedMessages.push_back(AW);
+                                                          }
+                                                          return platform::TMessageResult{0};
+                                                      });
     }
 
-    void Toggle(std::uint8_t AKey = RECORD_KEY) { FMain->ToggleMacroRecording(AKey); }
+    // As a press does from the message loop, which then runs the upload's later steps.
+    void Toggle(std::uint8_t AKey = RECORD_KEY) {
+        FMain->ToggleMacroRecording(AKey);
+        FSim.FWindows.ProcessPendingMessages();
+    }
     void Click(std::uint32_t AMessage) { FSim.FHooks.MouseEvent(AMessage, 400, 300); }
     void Wait(std::uint64_t AMs) { FSim.FClock.AdvanceBy(AMs); }
     std::vector<std::u16string> OverlayLines() const {
@@ -157,8 +161,9 @@ TEST_F(MacroRecordingTest, PausesAddUpAndStartAgainFromZeroPast8000Ms) {
     }
     EXPECT_EQ(FMain->FFlags.PendingDelay, 700);
     Click(platform::WM_LBUTTONUP_MSG);
-    EXPECT_THAT(Steps(FMain->FMacroInfo),
-                ElementsAre(TStep{1, 1, 1, 1}, TStep{6, 0, 700 & 0xFF, 700 >> 8}, TStep{1, 0, 1, 1}));
+    EXPECT_THAT(
+        Steps(FMain->FMacroInfo),
+        ElementsAre(TStep{1, 1, 1, 1}, TStep{6, 0, 700 & 0xFF, 700 >> 8}, TStep{1, 0, 1, 1}));
     EXPECT_EQ(OverlayLines()[1], u"700ms");
 }
 
@@ -181,9 +186,8 @@ TEST_F(MacroRecordingTest, WheelNotchesAndSideButtonsTakeTheirStepCodes) {
     FSim.FHooks.MouseEvent(platform::WM_MOUSEWHEEL_MSG, 0, 0, 120);
     FSim.FHooks.MouseEvent(platform::WM_XBUTTONDOWN_MSG, 0, 0, 2);
     FSim.FHooks.MouseEvent(platform::WM_RBUTTONUP_MSG, 0, 0);
-    EXPECT_THAT(Steps(FMain->FMacroInfo),
-                ElementsAre(TStep{3, 0, 1, 6}, TStep{3, 0, 255, 7}, TStep{1, 1, 0x10, 5},
-                            TStep{1, 0, 0x02, 2}));
+    EXPECT_THAT(Steps(FMain->FMacroInfo), ElementsAre(TStep{3, 0, 1, 6}, TStep{3, 0, 255, 7},
+                                                      TStep{1, 1, 0x10, 5}, TStep{1, 0, 0x02, 2}));
     EXPECT_THAT(OverlayLines(), ElementsAre(u"Wheel Down(Mouse)", u"Wheel up(Mouse)",
                                             u"Forward(Mouse)Down", u"Mouse Right ClickUp"));
 }
@@ -215,7 +219,7 @@ TEST_F(MacroRecordingTest, APressAfterADelayAtIndex126IsWrittenButNotCounted) {
     FMain->uiHook1RecordMouseMacroKey(1, TMouseButtons::MCLICK, 1, u"");
     EXPECT_EQ(FMain->FMacroInfo.MacroListCount, 127);
     EXPECT_EQ((TStep{6, 0, 40, 0}), (TStep{FMain->FMacroInfo.MacroList[126].nKeyType, 0,
-                                          FMain->FMacroInfo.MacroList[126].Value1, 0}));
+                                           FMain->FMacroInfo.MacroList[126].Value1, 0}));
     EXPECT_EQ(FMain->FMacroInfo.MacroList[127].Value2, 3);
 }
 
@@ -282,9 +286,12 @@ TEST_F(MacroRecordingTest, OnlyPlayButtonsAndIndexZeroMacroButtonsAmongTheFirstT
     EXPECT_EQ(Buttons[5].MacroKeyInfo.MacroListCount, 0);
     EXPECT_EQ(Buttons[5].MacroKeyInfo.nMacroIndex, 3);
     EXPECT_EQ(Buttons[12].MacroKeyInfo.MacroListCount, 0);
-    // Slot 0 is filled although the list counts no macro; the count stays.
+    // Slot 0 is filled, and a list that counted no macro now counts it, so that the mouse gets
+    // it too instead of keeping whatever its slot held.
     EXPECT_EQ(Profile().MacroKeyInfoList.MacroInfos[0].MacroListCount, 1);
-    EXPECT_EQ(Profile().MacroKeyInfoList.nMacroInfoCount, 0);
+    EXPECT_EQ(Profile().MacroKeyInfoList.nMacroInfoCount, 1);
+    EXPECT_NE(FMouse.MacroSlot(static_cast<unsigned>(FDM.FProfileIndex), 0),
+              (std::array<std::uint8_t, sim::MOUSE_MACRO_SLOT_SIZE>{}));
 }
 
 TEST_F(MacroRecordingTest, StopKeepsWhatTheConfigAppSavedMeanwhile) {
@@ -355,6 +362,9 @@ TEST_F(MacroRecordingTest, AMissingHookLibraryIsReportedOnceAndRecordingStillRun
     FMain.reset();
     FSim.FHooks.SetAvailability(platform::THookLoadResult::NotFound);
     FMain = std::make_unique<TVantoMonExMain>(FSim.Platform(), FDM);
+    // Shown once the form is wired, so that the box's own loop cannot run a timer into nothing.
+    EXPECT_TRUE(FSim.FMessageBox.Shown().empty());
+    FMain->FormCreate();
     EXPECT_THAT(FSim.FMessageBox.Shown(), ElementsAre(u"uiHook.dll can not be found!"));
     EXPECT_THAT(FSim.FMessageBox.Captions(), ElementsAre(u"Error"));
     Toggle();

@@ -63,7 +63,10 @@ protected:
                                                       });
     }
 
-    void Toggle() { FMain->ToggleMacroRecording(RECORD_KEY); }
+    void Toggle() {
+        FMain->ToggleMacroRecording(RECORD_KEY);
+        FSim.FWindows.ProcessPendingMessages();
+    }
     void Click(std::uint32_t AMessage) { FSim.FHooks.MouseEvent(AMessage, 400, 300); }
     void RecordAClick() {
         Toggle();
@@ -141,14 +144,56 @@ TEST_F(MonitorFaultTest, AMousePulledBetweenTheTableAndTheMacrosOfAnUploadIsUplo
     EXPECT_EQ(StoredMacroSteps(), 3);
     EXPECT_THAT(Got(WM_MACRO_RECORDED), testing::ElementsAre(static_cast<TWParam>(Bank)));
 
-    // Plugged in again, the mouse is opened and read, and the next recording lands whole.
+    // Plugged in again, the mouse is opened and read, and gets the bank it missed, whole.
     FMouse.PlugInto(FSim.FHid);
     FSim.FWindows.AdvanceTime(DEVICE_ARRIVAL_DELAY_MS);
-    EXPECT_TRUE(PlaysOnPress());
-    RecordAClick();
     EXPECT_FALSE(FMouse.InUpload());
     EXPECT_EQ(FMouse.CompletedUploads(), Completed + 1);
     EXPECT_NE(FMouse.MacroSlot(Bank, 0), (std::array<std::uint8_t, sim::MOUSE_MACRO_SLOT_SIZE>{}));
+    EXPECT_TRUE(PlaysOnPress());
+    // Sent once only: the next recording is the next upload, and lands whole.
+    RecordAClick();
+    EXPECT_FALSE(FMouse.InUpload());
+    EXPECT_EQ(FMouse.CompletedUploads(), Completed + 2);
+}
+
+// Posted timers, menu commands and presses queue behind a running handler; none of them runs
+// inside it. Reopen requests the timer did not make do nothing, and presses that come while a
+// recording is uploaded wait until the mouse has left upload mode.
+TEST_F(MonitorFaultTest, QueuedMessagesRunOneAfterAnotherAndPressesWaitForTheUpload) {
+    Start();
+    StartConfigApp();
+    for (int N = 0; N < 50; ++N) {
+        FSim.FWindows.Post(FMain->Handle(), platform::WM_TIMER_MESSAGE, DEVICE_ARRIVAL_TIMER_ID, 0);
+        FSim.FWindows.Post(FMain->Handle(), platform::WM_COMMAND_MESSAGE, ABOUT_COMMAND, 0);
+    }
+    FSim.FWindows.ProcessPendingMessages();
+    const std::size_t Before = FSim.FInput.Events().size();
+    Press(PLAY_KEY);
+    EXPECT_EQ(FSim.FInput.Events().size(), Before + FACTORY_MACRO_EVENTS); // one set of readers
+
+    // The stop press, then a play press and a new record press, all queued at once.
+    const std::size_t Completed = FMouse.CompletedUploads();
+    FMain->ToggleMacroRecording(RECORD_KEY);
+    Click(platform::WM_LBUTTONDOWN_MSG);
+    FSim.FClock.AdvanceBy(100);
+    Click(platform::WM_LBUTTONUP_MSG);
+    for (TWParam Key : {TWParam{RECORD_KEY}, TWParam{PLAY_KEY}, TWParam{RECORD_KEY}}) {
+        FSim.FWindows.Post(FMain->Handle(), WM_BUTTON_EVENT, Key, 0);
+    }
+    FSim.Settle();
+    // The recording was stored whole, uploaded once, and announced before the held presses ran:
+    // the replay of the new macro, then a new recording.
+    EXPECT_EQ(StoredMacroSteps(), 3);
+    const auto Last = FSim.FRegistry.ReadValue(VANTO_REGISTRY_KEY, u"RecordRPROFILE.pfd");
+    ASSERT_TRUE(Last);
+    EXPECT_EQ(Last->FData.size(), sizeof(TMACROKEYINFO));
+    EXPECT_EQ(FMouse.CompletedUploads(), Completed + 1);
+    EXPECT_FALSE(FMouse.InUpload());
+    EXPECT_EQ(Got(WM_MACRO_RECORDED).size(), 1u);
+    EXPECT_EQ(FSim.FInput.Events().size(), Before + FACTORY_MACRO_EVENTS + 2);
+    EXPECT_TRUE(FMain->FFlags.MacroRecording);
+    EXPECT_EQ(FSim.FWindows.MaxLoopDepth(), 1);
 }
 
 // The configuration application was once told of a recording the registry had refused.

@@ -191,6 +191,12 @@ TEST_F(VantoMonExMainTest, AProfileSwitchOnTheMouseIsStoredAndTheConfigAppsAnswe
     auto ProfileID = FSim.FRegistry.ReadValue(VANTO_REGISTRY_KEY, PROFILE_ID_VALUE_NAME);
     ASSERT_TRUE(ProfileID);
     EXPECT_EQ(ProfileID->FData[0], 1);
+    // Any program can send the answer: a profile the mouse does not have is not stored.
+    for (TLParam Wrong : {TLParam{-5}, TLParam{2}}) {
+        FSim.FWindows.Send(FMain->Handle(), WM_CFG_PROFILE_CHANGED, 0, Wrong);
+        EXPECT_EQ(FSim.FRegistry.ReadValue(VANTO_REGISTRY_KEY, PROFILE_ID_VALUE_NAME)->FData,
+                  ProfileID->FData);
+    }
     // The next press is dispatched by the profile just loaded.
     int Mutes = 0;
     FMain->FDispatcher.OnMicrophoneMute = [&] { ++Mutes; };
@@ -257,14 +263,20 @@ TEST_F(VantoMonExMainTest, ExitTellsTheConfigAppAndEndsTheLoop) {
 }
 
 TEST_F(VantoMonExMainTest, ConfigBringsTheRunningAppForwardOrStartsItByItsFullPath) {
+    // A double click starts it once; a click long after a start that never showed a window
+    // tries again.
+    FSim.FTray.Click(platform::TRAY_LEFT_BUTTON_UP);
     FSim.FTray.Click(platform::TRAY_LEFT_BUTTON_UP);
     ASSERT_EQ(FSim.FShell.Started().size(), 1u);
     EXPECT_EQ(FSim.FShell.Started()[0].FFile, u"C:\\Program Files\\Vanto\\VantoCfg.exe");
     EXPECT_EQ(FSim.FShell.Started()[0].FWorkingFolder, u"C:\\Program Files\\Vanto");
+    FSim.FWindows.AdvanceTime(CONFIG_APP_START_MS);
+    FSim.FTray.Click(platform::TRAY_LEFT_BUTTON_UP);
+    EXPECT_EQ(FSim.FShell.Started().size(), 2u);
 
     StartConfigApp();
     FSim.FWindows.Send(FMain->Handle(), platform::WM_COMMAND_MESSAGE, CONFIG_COMMAND, 0);
-    EXPECT_EQ(FSim.FShell.Started().size(), 1u);
+    EXPECT_EQ(FSim.FShell.Started().size(), 2u);
     EXPECT_EQ(FSim.FWindows.Foreground(), FConfigApp);
 }
 
@@ -276,6 +288,7 @@ TEST_F(VantoMonExMainTest, AboutShowsTheWindowAndOkHidesIt) {
     EXPECT_TRUE(About.IsVisible());
     EXPECT_EQ(About.Scene().Width, 504);
     EXPECT_EQ(About.Scene().Height, 335);
+    FSim.FWindows.AdvanceTime(ABOUT_FRONT_DELAY_MS);
     EXPECT_EQ(FSim.FWindows.Foreground(), About.Handle());
 
     ASSERT_TRUE(About.ClickAt(ABOUT_OK_BUTTON.X + 40, ABOUT_OK_BUTTON.Y + 13));

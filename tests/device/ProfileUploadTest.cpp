@@ -56,9 +56,10 @@ public:
         if (FOnSend) {
             FOnSend();
         }
-        return 0;
+        return FRefused == FLog.FEvents.back() ? platform::HID_ERROR_GEN_FAILURE : 0;
     }
     std::function<void()> FOnSend;
+    std::string FRefused; // the label of a report the mouse does not take
 
 private:
     TEventLog& FLog;
@@ -114,11 +115,19 @@ protected:
     TEventLog FLog;
     TLoggingTarget FTarget{FLog};
     TProfileUploader FUploader{FTarget, FWindows};
+
+    // The upload's later steps run from the message loop, as they do in the monitor.
+    void Drain() {
+        while (FUploader.IsUploading()) {
+            FWindows.ProcessPendingMessages();
+        }
+    }
 };
 
 TEST_F(ProfileUploadTest, TwoMacroProfileGoesOutAsFiveReports) {
     auto Profile = TwoMacroProfile();
     FUploader.UploadProfileToDevice(*Profile, 0);
+    Drain();
     EXPECT_EQ(FLog.FEvents, (std::vector<std::string>{"mode 0", "write 144 65", "write 209 15",
                                                       "write 593 36", "mode 1"}));
     ASSERT_EQ(FLog.FReports.size(), 5u);
@@ -157,6 +166,7 @@ TEST_F(ProfileUploadTest, TwoMacroProfileGoesOutAsFiveReports) {
 TEST_F(ProfileUploadTest, BankOneLiesAboveBankZero) {
     auto Profile = TwoMacroProfile();
     FUploader.UploadProfileToDevice(*Profile, 1);
+    Drain();
     EXPECT_EQ(FLog.FEvents, (std::vector<std::string>{"mode 0", "write 2448 65", "write 2513 15",
                                                       "write 2897 36", "mode 1"}));
 }
@@ -167,6 +177,7 @@ TEST_F(ProfileUploadTest, OnlyTheModeCommandsForAnotherBankOrAnEmptyFirstMacro) 
     for (int Bank : {2, 4, -1}) {
         FLog.FEvents.clear();
         FUploader.UploadProfileToDevice(*Profile, Bank);
+        Drain();
         EXPECT_EQ(FLog.FEvents, ModesOnly) << Bank;
     }
     // The buttons still use macros; only the first macro of the list decides.
@@ -174,6 +185,7 @@ TEST_F(ProfileUploadTest, OnlyTheModeCommandsForAnotherBankOrAnEmptyFirstMacro) 
         Profile->MacroKeyInfoList.MacroInfos[0].MacroListCount = Count;
         FLog.FEvents.clear();
         FUploader.UploadProfileToDevice(*Profile, 0);
+        Drain();
         EXPECT_EQ(FLog.FEvents, ModesOnly) << Count;
     }
 }
@@ -188,6 +200,7 @@ TEST_F(ProfileUploadTest, SendsButtonsFourFiveAndSevenEightExchangedAndLeavesThe
     auto Before = std::make_unique<TMouseProfileInfo>(*Profile);
 
     FUploader.UploadProfileToDevice(*Profile, 0);
+    Drain();
     EXPECT_EQ(std::memcmp(Before.get(), Profile.get(), sizeof(TMouseProfileInfo)), 0);
     ASSERT_EQ(FLog.FEvents.size(), 5u); // still two macros: button 9 holds none
     const TBytes& Report = FLog.FReports[1];
@@ -213,6 +226,7 @@ TEST_F(ProfileUploadTest, PausesRunQueuedMessagesAfterTheTableAndAfterTheMacros)
     };
     auto Profile = TwoMacroProfile();
     FUploader.UploadProfileToDevice(*Profile, 0);
+    Drain();
     EXPECT_EQ(FLog.FEvents,
               (std::vector<std::string>{"mode 0", "write 144 65", "message 1", "write 209 15",
                                         "write 593 36", "message 2", "mode 1"}));
@@ -232,6 +246,7 @@ TEST_F(ProfileUploadTest, UploadAskedForDuringAPauseRunsAfterTheFinalModeWithIts
     });
     FWindows.Post(Window, 1, 0, 0);
     FUploader.UploadProfileToDevice(*First, 0);
+    Drain();
     EXPECT_FALSE(FUploader.IsUploading());
     EXPECT_EQ(FLog.FEvents,
               (std::vector<std::string>{"mode 0", "write 144 65", "write 209 15", "write 593 36",
@@ -249,29 +264,47 @@ TEST_F(ProfileUploadTest, UploadAskedForFromASendWaitsItsTurnToo) {
         }
     };
     FUploader.UploadProfileToDevice(*Profile, 0);
+    Drain();
     EXPECT_EQ(FLog.FEvents,
               (std::vector<std::string>{"mode 0", "write 144 65", "write 209 15", "write 593 36",
                                         "mode 1", "mode 0", "mode 1", "mode 0", "write 2448 65",
                                         "write 2513 15", "write 2897 36", "mode 1"}));
 }
 
-TEST_F(ProfileUploadTest, AFailedSendDoesNotBlockLaterUploads) {
+TEST_F(ProfileUploadTest, AFailedReportEndsTheUploadAndItsBankGoesAgainLater) {
     auto Profile = TwoMacroProfile();
-    bool Throw = true;
+    FTarget.FRefused = "write 209 15";
+    FUploader.UploadProfileToDevice(*Profile, 0);
+    FUploader.UploadProfileToDevice(*Profile, 1); // asked meanwhile: still runs, whole
+    Drain();
+    // The second macro is not sent after the first failed, but the mouse leaves upload mode.
+    EXPECT_EQ(FLog.FEvents, (std::vector<std::string>{"mode 0", "write 144 65", "write 209 15",
+                                                      "mode 1", "mode 0", "write 2448 65",
+                                                      "write 2513 15", "write 2897 36", "mode 1"}));
+    EXPECT_TRUE(FUploader.HasFailedBanks());
+
+    // A send that throws fails the same way, and ends the upload at once.
+    FLog.FEvents.clear();
+    FTarget.FRefused.clear();
     FTarget.FOnSend = [&] {
-        if (Throw && FLog.FEvents.size() == 2) {
-            FUploader.UploadProfileToDevice(*Profile, 1); // dropped with the failed upload
+        if (FLog.FEvents.back() == "mode 0") {
             throw std::runtime_error("send failed");
         }
     };
-    EXPECT_THROW(FUploader.UploadProfileToDevice(*Profile, 0), std::runtime_error);
-    EXPECT_FALSE(FUploader.IsUploading());
-    Throw = false;
+    FUploader.UploadProfileToDevice(*Profile, 1);
+    Drain();
+    EXPECT_EQ(FLog.FEvents, (std::vector<std::string>{"mode 0", "mode 1"}));
+
+    // Both banks go again, whole, and are then in order.
+    FTarget.FOnSend = nullptr;
     FLog.FEvents.clear();
-    FUploader.UploadProfileToDevice(*Profile, 0);
-    EXPECT_EQ(FLog.FEvents.size(), 5u);
-    EXPECT_EQ(FLog.FEvents.front(), "mode 0");
-    EXPECT_EQ(FLog.FEvents[1], "write 144 65");
+    FUploader.UploadFailedBanksAgain();
+    Drain();
+    EXPECT_EQ(FLog.FEvents,
+              (std::vector<std::string>{"mode 0", "write 144 65", "write 209 15", "write 593 36",
+                                        "mode 1", "mode 0", "write 2448 65", "write 2513 15",
+                                        "write 2897 36", "mode 1"}));
+    EXPECT_FALSE(FUploader.HasFailedBanks());
 }
 
 TEST_F(ProfileUploadTest, NineMacrosStillWriteTheTableAndStayInsideTheFiveSlots) {
@@ -284,6 +317,7 @@ TEST_F(ProfileUploadTest, NineMacrosStillWriteTheTableAndStayInsideTheFiveSlots)
         AddToList(*Profile, Macro);
     }
     FUploader.UploadProfileToDevice(*Profile, 1);
+    Drain();
     EXPECT_EQ(FLog.FEvents, (std::vector<std::string>{
                                 "mode 0", "write 2448 65", "write 2513 384", "write 2897 384",
                                 "write 3281 384", "write 3665 384", "write 4049 384", "mode 1"}));
@@ -325,6 +359,9 @@ TEST(ProfileUploadToMouse, MouseTakesEveryReportIntoTheAddressedBank) {
     auto Profile = TwoMacroProfile();
     Profile->MacroKeyInfoList.MacroInfos[1].nLoopCount = 2;
     Uploader.UploadProfileToDevice(*Profile, 1);
+    while (Uploader.IsUploading()) {
+        Windows.ProcessPendingMessages();
+    }
 
     EXPECT_EQ(Mouse.RejectedCount(), 0u);
     EXPECT_EQ(Mouse.CompletedUploads(), 1u);

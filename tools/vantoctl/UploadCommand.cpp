@@ -133,11 +133,14 @@ private:
 };
 
 void Upload(const TMouseProfileInfo& AProfile, unsigned ABank, IFeatureReportTarget& ATarget) {
-    // The tool has no windows, so the upload's pauses find nothing to dispatch.
+    // The tool has no windows of its own: the loop only takes the upload's pauses.
     sim::TSimClock Clock;
     sim::TSimWindowSystem Windows(Clock);
     TProfileUploader Uploader(ATarget, Windows);
     Uploader.UploadProfileToDevice(AProfile, static_cast<int>(ABank));
+    while (Uploader.IsUploading()) {
+        Windows.ProcessPendingMessages();
+    }
 }
 
 void PrintHex(std::ostream& AOut, const std::vector<std::uint8_t>& ABytes) {

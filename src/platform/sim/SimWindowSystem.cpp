@@ -161,6 +161,15 @@ void TSimWindowSystem::StopTimer(TWindowHandle AWindow, std::uintptr_t ATimerId)
     FTimers.erase({AWindow, ATimerId});
 }
 
+TMessageResult TSimWindowSystem::DeliverFromLoop(const TMessage& AMessage) {
+    FMaxLoopDepth = std::max(FMaxLoopDepth, ++FLoopDepth);
+    struct TLeave {
+        int& FDepth;
+        ~TLeave() { --FDepth; }
+    } Leave{FLoopDepth};
+    return Deliver(AMessage);
+}
+
 bool TSimWindowSystem::HandleOne() {
     std::shared_ptr<TCrossThreadSend> Sent;
     std::optional<TMessage> Posted;
@@ -178,7 +187,7 @@ bool TSimWindowSystem::HandleOne() {
         }
     }
     if (Sent) {
-        TMessageResult Result = Deliver(Sent->FMessage);
+        TMessageResult Result = DeliverFromLoop(Sent->FMessage);
         {
             std::lock_guard Guard(FLock);
             Sent->FResult = Result;
@@ -186,7 +195,7 @@ bool TSimWindowSystem::HandleOne() {
         }
         FWake.notify_all();
     } else {
-        Deliver(*Posted);
+        DeliverFromLoop(*Posted);
     }
     return true;
 }
@@ -208,7 +217,7 @@ bool TSimWindowSystem::FireDueTimer(std::uint64_t AUpTo) {
             std::max(Due->second.FDueMs + Due->second.FIntervalMs, FClock.NowMs() + 1);
         Message = {Due->first.first, platform::WM_TIMER_MESSAGE, Due->first.second, 0};
     }
-    Deliver(Message);
+    DeliverFromLoop(Message);
     return true;
 }
 

@@ -61,6 +61,10 @@ public:
     // AAtLeast messages; false when they did not in time.
     bool WaitForPending(std::size_t AAtLeast, unsigned AMaxWaitMs);
     std::optional<std::uint64_t> NextTimerDue();
+    // The deepest the message loop ever ran inside a handler it had called: 1 when no handler
+    // ran a loop of its own. A send on the main thread runs its receiver directly and does not
+    // count, as on Windows.
+    int MaxLoopDepth() const { return FMaxLoopDepth; }
 
     // Failure switches for the windows of other programs.
     // A send to AWindow takes AMs of simulated time before its handler runs, as a busy
@@ -95,6 +99,7 @@ private:
     using TTimerKey = std::pair<platform::TWindowHandle, std::uintptr_t>;
 
     platform::TMessageResult Deliver(const TMessage& AMessage);
+    platform::TMessageResult DeliverFromLoop(const TMessage& AMessage);
     // Runs one queued item; false when nothing was queued.
     bool HandleOne();
     bool FireDueTimer(std::uint64_t AUpTo);
@@ -117,6 +122,8 @@ private:
     platform::TWindowHandle FNextHandle = 0x1000;
     platform::TWindowHandle FForeground = 0;
     bool FQuitRequested = false;
+    int FLoopDepth = 0; // main thread only
+    int FMaxLoopDepth = 0;
     int FExitCode = 0;
 };
 
