@@ -3,6 +3,7 @@
 // then the stop sequence that stores the macro into the current profile, the last-recording
 // value and the mouse.
 
+#include "FuzzMachine.h"
 #include "FuzzSupport.h"
 #include "StoredRecords.h"
 #include "app/ConfigAppInterface.h"
@@ -22,29 +23,6 @@ namespace {
 // A recording changes the current profile and the last recording, never these.
 constexpr const char16_t* UNTOUCHED_VALUE_NAMES[] = {u"VantoProfileSettingGroup.pfd",
                                                      u"VantoProfile.pfd"};
-
-// The simulated machine with a registry kept in memory; only the disk is a folder.
-struct TMachine {
-    explicit TMachine(TFuzzRoot& ARoot) : Files(ARoot.Files()), Ini(Files) {}
-
-    sim::TSimClock Clock;
-    sim::TSimWindowSystem Windows{Clock};
-    sim::TSimRegistry Registry;
-    sim::TSimFileSystem& Files;
-    sim::TSimIniFile Ini;
-    sim::TSimShell Shell{sim::TSimPlatform::DOCUMENTS, sim::TSimPlatform::PROGRAM_FOLDER};
-    sim::TSimLocale Locale;
-    sim::TSimDebugOutput Debug;
-    sim::TSimHid Hid{Windows};
-    sim::TSimTrayIcon Tray{Windows};
-    sim::TSimSceneWindows Scenes{Windows};
-    sim::TSimInputSynthesis Input{Clock};
-    sim::TSimAudio Audio;
-    sim::TSimMessageBox MessageBox;
-    sim::TSimHookLibrary Hooks{Clock};
-    platform::TPlatform Platform{Registry, Files, Windows, Debug,  Clock, Shell, Ini,        Locale,
-                                 Hid,      Hid,   Tray,    Scenes, Input, Audio, MessageBox, Hooks};
-};
 
 // What the user does while the recording runs.
 void PlayTheUser(TFuzzInput& AInput, TMachine& AMachine) {
@@ -156,6 +134,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* AData, std::size_t ASi
         const std::size_t WritesBefore = Machine.Registry.WriteCount();
         const std::size_t ReportsBefore = Mouse.AcceptedReports().size();
         Main.ToggleMacroRecording(Input.U8());
+        // The upload's later steps and the announcement run from the message loop.
+        Machine.Windows.ProcessPendingMessages();
 
         VANTO_FUZZ_CHECK(!Main.FFlags.MacroRecording && Main.RecordOverlay() == nullptr,
                          "the recording did not stop");

@@ -44,10 +44,15 @@ std::u16string TWin32Shell::ExecutableFolder() {
 }
 
 bool TWin32Shell::OpenProgram(const std::u16string& AFile, const std::u16string& AWorkingFolder) {
-    HINSTANCE Result =
-        ShellExecuteW(nullptr, L"open", AsWide(AFile), nullptr, AsWide(AWorkingFolder), SW_SHOW);
-    // ShellExecuteW reports success as a value above 32.
-    return reinterpret_cast<INT_PTR>(Result) > 32;
+    // No error box of the shell's own: a missing program would show one per click.
+    SHELLEXECUTEINFOW Info{};
+    Info.cbSize = sizeof(Info);
+    Info.fMask = SEE_MASK_FLAG_NO_UI;
+    Info.lpVerb = L"open";
+    Info.lpFile = AsWide(AFile);
+    Info.lpDirectory = AsWide(AWorkingFolder);
+    Info.nShow = SW_SHOW;
+    return ShellExecuteExW(&Info) != FALSE;
 }
 
 } // namespace vanto::win32
