@@ -16,6 +16,14 @@ constexpr char16_t HAND_OVER_WINDOW_CLASS[] = u"TuiHIDDataHandOver";
 constexpr platform::TMessageId WM_HID_HAND_OVER = platform::WM_USER_FIRST + 1;
 constexpr char16_t DEVICE_GONE_TEXT[] = u"ERROR_DEVICE_NOT_CONNECTED++++++++++++++++";
 
+// A device that keeps failing its reads (a flaky hub, a driver in trouble) would have the reader
+// try again at once, for ever, on a whole core. The reader rests between such reads, twice as
+// long each time, and after a run of failures takes the device for gone: the next arrival of the
+// device opens it afresh.
+constexpr std::uint32_t FIRST_REST_MS = 1;
+constexpr std::uint32_t LONGEST_REST_MS = 1000;
+constexpr std::uint32_t FAILURES_BEFORE_GIVING_UP = 10;
+
 // DATAReally plus the ID byte before it: the most a request can carry.
 constexpr std::uint32_t REPORT_CAPACITY = 1 + sizeof(THidReallyData::DATAReally);
 
@@ -96,14 +104,15 @@ bool TuiHidDeviceReadThread::ReadOne() {
     switch (Result.FStatus) {
     case platform::THidReadStatus::Data:
         NumBytesRead = Result.FBytesRead;
-        return NumBytesRead == 0 || FHIDData.Deliver(*this, NumBytesRead);
-    case platform::THidReadStatus::Failed:
-        if (Result.FError == platform::HID_ERROR_OPERATION_ABORTED ||
-            Result.FError == platform::HID_ERROR_DEVICE_NOT_CONNECTED) {
-            FHIDData.ReportDeviceGone(*this);
-            return false;
+        if (NumBytesRead == 0) {
+            // Nothing to hand on, and no sign that the device is gone: rest, but do not give up.
+            return Rest();
         }
-        return true; // a failed transfer; the next one may well succeed
+        FRestMs = 0;
+        FFailuresInARow = 0;
+        return FHIDData.Deliver(*this, NumBytesRead);
+    case platform::THidReadStatus::Failed:
+        return ReadFailed(Result.FError);
     case platform::THidReadStatus::StartFailed:
         // Whatever the reason, a read that did not start never completes: waiting would hang.
         // A device pulled while its last report was handed over fails here, not in a read.
@@ -111,10 +120,31 @@ bool TuiHidDeviceReadThread::ReadOne() {
             FHIDData.ReportDeviceGone(*this);
         }
         return false;
+    case platform::THidReadStatus::WaitFailed:
+        // A reader that cannot wait cannot be stopped either. The device stays unread until it
+        // arrives again, so the owner hears of it as of a device that left.
+        FHIDData.ReportDeviceGone(*this);
+        return false;
     case platform::THidReadStatus::Stopped:
         return false;
     }
     return false;
+}
+
+bool TuiHidDeviceReadThread::ReadFailed(std::uint32_t AError) {
+    if (AError == platform::HID_ERROR_OPERATION_ABORTED ||
+        AError == platform::HID_ERROR_DEVICE_NOT_CONNECTED ||
+        ++FFailuresInARow == FAILURES_BEFORE_GIVING_UP) {
+        FHIDData.ReportDeviceGone(*this);
+        return false;
+    }
+    return Rest(); // a failed transfer; a later one may well succeed
+}
+
+// False when the stop came during the rest: HidStopRead does not wait for a rest to run out.
+bool TuiHidDeviceReadThread::Rest() {
+    FRestMs = FRestMs == 0 ? FIRST_REST_MS : std::min(FRestMs * 2, LONGEST_REST_MS);
+    return !FHIDData.FStopSignal->Wait(FRestMs);
 }
 
 std::uint32_t TuiHidDeviceReadThread::ParsedButtonData() {

@@ -72,6 +72,8 @@ private:
     void Execute();
     // False when the reader has to end.
     bool ReadOne();
+    bool ReadFailed(std::uint32_t AError);
+    bool Rest();
     std::uint32_t ParsedButtonData();
 
     TuiHIDData& FHIDData;
@@ -82,6 +84,10 @@ private:
     std::int32_t FOutputReportLength = 0;
     std::uint32_t NumBytesRead = 0;
     std::vector<std::uint8_t> FReport;
+    // Since the last report: the rest taken after the latest read that brought nothing (0 before
+    // the first), and the failed reads.
+    std::uint32_t FRestMs = 0;
+    std::uint32_t FFailuresInARow = 0;
     std::thread FThread;
 };
 

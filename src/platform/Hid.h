@@ -40,6 +40,10 @@ public:
     virtual void Set() = 0;
     virtual void Reset() = 0;
     virtual bool IsSet() = 0;
+    // Waits until the signal is set or AMilliseconds have passed, whichever comes first; true when
+    // it is set. A wait that cannot be made also answers true: the waiter has to end rather than
+    // go on without ever seeing the stop.
+    virtual bool Wait(std::uint32_t AMilliseconds) = 0;
 };
 
 enum class THidReadStatus {
@@ -47,6 +51,9 @@ enum class THidReadStatus {
     Stopped,     // the stop signal was set; the read was cancelled and has finished
     StartFailed, // the read could not start; FError says why
     Failed,      // the read completed with an error; FError says which
+    // The wait for the read could not be made; the read has ended all the same. A reader that
+    // reads on would never see the stop signal.
+    WaitFailed,
 };
 
 struct THidReadResult {

@@ -200,6 +200,54 @@ TEST_F(uiHIDDataTest, UnplugEndsTheReaderWithDeviceNotConnected) {
     EXPECT_EQ(FHub.OpenReadHandles(FMouse.VendorPath()), 0u);
 }
 
+// Three failed reads, a report, eleven empty reads, a report, then failures for good: the rests
+// double up to a second, a report starts them afresh, and the tenth failure in a row ends it.
+TEST_F(uiHIDDataTest, AReaderRestsAfterReadsThatBringNothingAndGivesUpAfterTenFailures) {
+    FMouse.PlugInto(FHub);
+    int Gone = 0;
+    Make({}).OnDeviceNotConnected = [&](const std::u16string&, const std::u16string&) {
+        std::lock_guard Guard(FLock);
+        ++Gone;
+        FLoop.Wake();
+    };
+    FHid->HidFindAndReadDevice(VANTO_MOUSE_COLLECTION.AsInteger(), u"*");
+    FHub.WaitForReadsWaiting(1);
+    FHub.FailReads(FMouse.VendorPath(), platform::HID_ERROR_GEN_FAILURE, 3);
+    FMouse.SwitchProfile(1);
+    for (int I = 0; I < 11; ++I) {
+        FMouse.SendReport({});
+    }
+    FMouse.SwitchProfile(0);
+    ASSERT_TRUE(RunUntilReceived(2));
+    EXPECT_TRUE(FDebug.Lines().empty());
+
+    FMouse.FailReads(platform::HID_ERROR_GEN_FAILURE);
+    ASSERT_TRUE(FLoop.RunUntil([&] {
+        std::lock_guard Guard(FLock);
+        return Gone > 0;
+    }));
+    FHid->HidStopRead();
+    EXPECT_THAT(FHub.StopWaits(), ElementsAre(1, 2, 4,                                     //
+                                              1, 2, 4, 8, 16, 32, 64, 128, 256, 512, 1000, //
+                                              1, 2, 4, 8, 16, 32, 64, 128, 256));
+    EXPECT_EQ(FHub.ReadsAttempted(FMouse.VendorPath()), 3u + 1 + 11 + 1 + 10);
+    EXPECT_EQ(Gone, 1);
+    EXPECT_THAT(FDebug.Lines(), ElementsAre(u"ERROR_DEVICE_NOT_CONNECTED++++++++++++++++"));
+    EXPECT_EQ(FHub.OpenReadHandles(FMouse.VendorPath()), 0u);
+}
+
+TEST_F(uiHIDDataTest, AStopEndsAReaderInTheMiddleOfARest) {
+    FMouse.PlugInto(FHub);
+    FHub.SetStopWaits(sim::TSimStopWait::UntilSet); // a rest that would never end by itself
+    Make({}).HidFindAndReadDevice(VANTO_MOUSE_COLLECTION.AsInteger(), u"*");
+    FMouse.FailReads(platform::HID_ERROR_GEN_FAILURE);
+    FHub.WaitForStopWaitUnderway();
+    FHid->HidStopRead();
+    EXPECT_EQ(FHub.OpenReadHandles(FMouse.VendorPath()), 0u);
+    EXPECT_THAT(FHub.StopWaits(), ElementsAre(1));
+    EXPECT_TRUE(FDebug.Lines().empty()); // a stop is no lost device
+}
+
 TEST_F(uiHIDDataTest, StopAndRestartLeaveOneReaderPerInterface) {
     FMouse.PlugInto(FHub);
     TuiHIDData& Hid = Make({});

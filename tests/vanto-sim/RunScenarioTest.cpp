@@ -267,6 +267,43 @@ TEST(RunScenarioTest, UnplugAndPlugOpenTheMouseAgain) {
     EXPECT_EQ(Replug.Starting("action: play macro").size(), 1u);
 }
 
+TEST(RunScenarioTest, AMouseThatKeepsFailingIsRestedGivenUpAndOpenedAgainAtTheNextArrival) {
+    std::ifstream Scenario(std::filesystem::path(VANTO_SCENARIOS) / "failing-reads.vsim");
+    ASSERT_TRUE(Scenario.is_open());
+    std::ostringstream Text;
+    Text << Scenario.rdbuf();
+    const TRun Run = RunText(Text.str());
+    ASSERT_EQ(Run.FStatus, 0) << Run.FErr;
+
+    // Each failed read but the tenth is followed by a rest twice as long as the one before.
+    const long Failing = Run.IndexOf("> mouse-read-error 31");
+    const long Gone = Run.IndexOf("debug: ERROR_DEVICE_NOT_CONNECTED", Failing);
+    ASSERT_GT(Gone, Failing);
+    std::vector<std::string> Expected;
+    for (unsigned Ms = 1; Ms <= 256; Ms *= 2) {
+        Expected.push_back("mouse read failed: error 31");
+        Expected.push_back("mouse reader rests " + std::to_string(Ms) + " ms");
+    }
+    Expected.push_back("mouse read failed: error 31");
+    const std::vector<std::string> Texts = Run.Texts();
+    EXPECT_EQ(std::vector<std::string>(Texts.begin() + Failing + 1, Texts.begin() + Gone),
+              Expected);
+    // Two reads took the first press and its release, the third is the first that failed.
+    EXPECT_EQ(Run.FLines[Gone + 1].FText, "> dump mouse");
+    EXPECT_EQ(Run.FLines[Gone + 2].FText,
+              "mouse: plugged, 0 reader(s), 0 upload(s), 0 rejected report(s)");
+    EXPECT_EQ(Run.FLines[Gone + 3].FText, "12 reads attempted");
+    EXPECT_THAT(Texts, Contains("mouse: nobody reads the mouse, the press is lost"));
+
+    const auto Opened = Run.Starting(MOUSE_OPENED);
+    ASSERT_EQ(Opened.size(), 2u);
+    const std::uint64_t Arrival = Run.Starting("> hid-arrival")[0].FMs;
+    EXPECT_GE(Opened[1].FMs, Arrival + 1500);
+    EXPECT_LE(Opened[1].FMs, Arrival + 1600);
+    EXPECT_EQ(Run.Starting("action: play macro").size(), 2u);
+    EXPECT_THAT(Texts, Contains("15 reads attempted"));
+}
+
 TEST(RunScenarioTest, ExitTellsTheConfigAppAndNothingMayFollow) {
     const TRun Exit = RunText("menu Exit\n");
     EXPECT_EQ(Exit.FStatus, 0) << Exit.FErr;

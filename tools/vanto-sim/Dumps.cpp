@@ -109,6 +109,7 @@ void DumpMouse(TTrace& ATrace, const sim::TSimMouse& AMouse, sim::TSimHid& AHub)
             : "unplugged";
     ATrace.Line("mouse: " + Connection + ", " + std::to_string(AMouse.CompletedUploads()) +
                 " upload(s), " + std::to_string(AMouse.RejectedCount()) + " rejected report(s)");
+    ATrace.More(std::to_string(AHub.ReadsAttempted(AMouse.VendorPath())) + " reads attempted");
     for (unsigned Bank = 0; Bank < 2; ++Bank) {
         DumpBank(ATrace, AMouse, Bank);
     }

@@ -21,7 +21,7 @@ struct TSyntax {
     std::string_view FUsage;
 };
 
-constexpr std::array<TSyntax, 16> SYNTAXES{{
+constexpr std::array<TSyntax, 18> SYNTAXES{{
     {"press", TCommandKind::Press, 1, "press KEY (0..23)"},
     {"profile", TCommandKind::Profile, 1, "profile P (0 or 1)"},
     {"wait", TCommandKind::Wait, 1, "wait MS"},
@@ -38,6 +38,8 @@ constexpr std::array<TSyntax, 16> SYNTAXES{{
     {"click", TCommandKind::Click, 1, "click left|right|middle|back|forward"},
     {"wheel", TCommandKind::Wheel, 1, "wheel up|down"},
     {"dump", TCommandKind::Dump, 1, "dump profile|registry|mouse"},
+    {"mouse-read-error", TCommandKind::MouseReadError, 1, "mouse-read-error CODE"},
+    {"mouse-read-ok", TCommandKind::MouseReadOk, 0, "mouse-read-ok"},
 }};
 
 constexpr std::array<std::string_view, 3> MENU_WORDS{"config", "about", "exit"};
@@ -144,6 +146,9 @@ void ReadArguments(TCommand& ACommand, const TWords& AWords) {
         break;
     case TCommandKind::Dump:
         ACommand.FArg0 = WordIndex(AWords[1], DUMP_WORDS);
+        break;
+    case TCommandKind::MouseReadError:
+        ACommand.FArg0 = NumberIn(AWords[1], 1, UINT32_MAX, "the Windows error code");
         break;
     default:
         break;

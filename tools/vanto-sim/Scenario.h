@@ -25,6 +25,9 @@ enum class TCommandKind {
     Click,       // click left|right|middle|back|forward
     Wheel,       // wheel up|down
     Dump,        // dump profile|registry|mouse
+
+    MouseReadError, // mouse-read-error CODE: every later read of the mouse fails with it
+    MouseReadOk,    // mouse-read-ok
 };
 
 enum class TMenuChoice { Config, About, Exit };

@@ -156,6 +156,8 @@ void TSimSession::Execute(const TCommand& ACommand) {
     case TCommandKind::Unplug:
     case TCommandKind::Plug:
     case TCommandKind::HidArrival:
+    case TCommandKind::MouseReadError:
+    case TCommandKind::MouseReadOk:
         ExecuteDeviceCommand(ACommand);
         break;
     case TCommandKind::CfgSend:
@@ -184,6 +186,14 @@ void TSimSession::ExecuteDeviceCommand(const TCommand& ACommand) {
         break;
     case TCommandKind::Plug:
         Plug();
+        break;
+    // A reader of a failing mouse gives up on its own thread; the settling after every command
+    // waits for that, so the command's trace is whole.
+    case TCommandKind::MouseReadError:
+        FMouse.FailReads(static_cast<std::uint32_t>(ACommand.FArg0));
+        break;
+    case TCommandKind::MouseReadOk:
+        FMouse.FailReads(std::nullopt);
         break;
     default:
         HidArrival();

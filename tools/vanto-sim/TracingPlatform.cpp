@@ -50,12 +50,35 @@ private:
     TTrace& FTrace;
 };
 
+// A reader's rests between reads that brought nothing show in the trace.
+class TTracingStopSignal final : public platform::IHidStopSignal {
+public:
+    TTracingStopSignal(std::unique_ptr<platform::IHidStopSignal> AInner, TTrace& ATrace)
+        : FInner(std::move(AInner)), FTrace(ATrace) {}
+
+    void Set() override { FInner->Set(); }
+    void Reset() override { FInner->Reset(); }
+    bool IsSet() override { return FInner->IsSet(); }
+    bool Wait(std::uint32_t AMilliseconds) override {
+        FTrace.Line("mouse reader rests " + std::to_string(AMilliseconds) + " ms");
+        return FInner->Wait(AMilliseconds);
+    }
+
+    // The simulated read waits on the machine's own signal.
+    platform::IHidStopSignal& Inner() { return *FInner; }
+
+private:
+    std::unique_ptr<platform::IHidStopSignal> FInner;
+    TTrace& FTrace;
+};
+
 // Passes everything on and keeps the count of live handles per path.
 class TCountedHidDevice final : public platform::IHidDevice {
 public:
     TCountedHidDevice(std::unique_ptr<platform::IHidDevice> AInner, std::u16string APath,
-                      std::shared_ptr<TTracingHid::TLiveHandles> ALive)
-        : FInner(std::move(AInner)), FPath(std::move(APath)), FLive(std::move(ALive)) {}
+                      std::shared_ptr<TTracingHid::TLiveHandles> ALive, TTrace& ATrace)
+        : FInner(std::move(AInner)), FPath(std::move(APath)), FLive(std::move(ALive)),
+          FTrace(ATrace) {}
     ~TCountedHidDevice() override {
         FInner.reset();
         std::lock_guard Guard(FLive->FLock);
@@ -68,7 +91,15 @@ public:
     std::optional<platform::THidCaps> GetCaps() override { return FInner->GetCaps(); }
     platform::THidReadResult Read(std::uint8_t* ABuffer, std::uint32_t ALength,
                                   platform::IHidStopSignal& AStop) override {
-        return FInner->Read(ABuffer, ALength, AStop);
+        auto* Tracing = dynamic_cast<TTracingStopSignal*>(&AStop);
+        const platform::THidReadResult Result =
+            FInner->Read(ABuffer, ALength, Tracing != nullptr ? Tracing->Inner() : AStop);
+        // A pulled device shows as the reader's own notice; any other failure is news.
+        if (Result.FStatus == platform::THidReadStatus::Failed &&
+            Result.FError != platform::HID_ERROR_DEVICE_NOT_CONNECTED) {
+            FTrace.Line("mouse read failed: error " + std::to_string(Result.FError));
+        }
+        return Result;
     }
     std::uint32_t SetFeature(const std::uint8_t* AReport, std::uint32_t ALength) override {
         const std::uint32_t Result = FInner->SetFeature(AReport, ALength);
@@ -93,6 +124,7 @@ private:
     std::unique_ptr<platform::IHidDevice> FInner;
     std::u16string FPath;
     std::shared_ptr<TTracingHid::TLiveHandles> FLive;
+    TTrace& FTrace;
 };
 
 } // namespace
@@ -212,7 +244,11 @@ std::unique_ptr<platform::IHidDevice> TTracingHid::Open(const std::u16string& AP
     if (AForReading && Beside) {
         FTrace.Line("mouse opened: " + Utf8(APath));
     }
-    return std::make_unique<TCountedHidDevice>(std::move(Device), APath, FLiveHandles);
+    return std::make_unique<TCountedHidDevice>(std::move(Device), APath, FLiveHandles, FTrace);
+}
+
+std::unique_ptr<platform::IHidStopSignal> TTracingHid::CreateStopSignal() {
+    return std::make_unique<TTracingStopSignal>(FInner.CreateStopSignal(), FTrace);
 }
 
 bool TTracingTrayIcon::Add(platform::TWindowHandle AOwner, platform::TMessageId ACallbackMessage,

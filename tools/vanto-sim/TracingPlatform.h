@@ -103,9 +103,8 @@ public:
     }
     std::unique_ptr<platform::IHidDevice> Open(const std::u16string& APath,
                                                bool AForReading) override;
-    std::unique_ptr<platform::IHidStopSignal> CreateStopSignal() override {
-        return FInner.CreateStopSignal();
-    }
+    // Wrapped, so that a reader's rests show in the trace.
+    std::unique_ptr<platform::IHidStopSignal> CreateStopSignal() override;
 
     // Handles are closed on reader threads as well as on the main thread.
     struct TLiveHandles {

@@ -29,6 +29,11 @@ struct TInterface {
     bool FConnected = true;
 };
 
+struct TReadFailure {
+    std::uint32_t FError = 0;
+    std::size_t FLeft = 0;
+};
+
 struct TReadQueue {
     std::shared_ptr<TInterface> FInterface;
     std::deque<std::vector<std::uint8_t>> FReports;
@@ -47,6 +52,12 @@ struct TSimHid::TCore {
     std::uint64_t FWakeUps = 0;
     TSimDeviceId FNextDevice = 1;
     std::map<std::u16string, std::size_t> FReadOpens;
+    std::map<std::u16string, std::size_t> FReadsAttempted;
+    std::map<std::u16string, TReadFailure> FReadFailures;
+    TSimStopWait FStopWaitHow = TSimStopWait::AtOnce;
+    std::vector<std::uint32_t> FStopWaits;
+    std::size_t FStopWaitsUnderway = 0;
+    std::condition_variable FStopChanged;
     bool FEnumerationFails = false;
     bool FOpenFails = false;
     std::size_t FMaxQueued = 0;
@@ -63,6 +74,19 @@ struct TSimHid::TCore {
             Queue->FChanged.notify_all();
         }
     }
+
+    // Caller holds FLock.
+    std::optional<std::uint32_t> TakeReadFailure(const std::u16string& APath) {
+        auto Due = FReadFailures.find(APath);
+        if (Due == FReadFailures.end()) {
+            return std::nullopt;
+        }
+        const std::uint32_t Error = Due->second.FError;
+        if (--Due->second.FLeft == 0) {
+            FReadFailures.erase(Due);
+        }
+        return Error;
+    }
 };
 
 namespace {
@@ -75,6 +99,7 @@ public:
         std::lock_guard Guard(FCore->FLock);
         FSet = true;
         FCore->WakeReaders();
+        FCore->FStopChanged.notify_all();
     }
     void Reset() override {
         std::lock_guard Guard(FCore->FLock);
@@ -82,6 +107,17 @@ public:
     }
     bool IsSet() override {
         std::lock_guard Guard(FCore->FLock);
+        return FSet;
+    }
+    bool Wait(std::uint32_t AMilliseconds) override {
+        std::unique_lock Guard(FCore->FLock);
+        FCore->FStopWaits.push_back(AMilliseconds);
+        ++FCore->FStopWaitsUnderway;
+        FCore->FWaitingChanged.notify_all();
+        if (FCore->FStopWaitHow == TSimStopWait::UntilSet) {
+            FCore->FStopChanged.wait(Guard, [this] { return FSet; });
+        }
+        --FCore->FStopWaitsUnderway;
         return FSet;
     }
 
@@ -128,6 +164,7 @@ public:
                         platform::IHidStopSignal& AStop) override {
         auto* Stop = dynamic_cast<TSimStopSignal*>(&AStop);
         std::unique_lock Guard(FCore->FLock);
+        ++FCore->FReadsAttempted[FInterface->FCollection.FPath];
         if (!FQueue || !Stop || ABuffer == nullptr ||
             ALength < FInterface->FCollection.FCaps.InputReportByteLength || ALength == 0) {
             return {THidReadStatus::StartFailed, 0, HID_ERROR_INVALID_PARAMETER};
@@ -232,6 +269,9 @@ private:
             }
             if (!FInterface->FConnected) {
                 return {THidReadStatus::Failed, 0, HID_ERROR_DEVICE_NOT_CONNECTED};
+            }
+            if (auto Error = FCore->TakeReadFailure(FInterface->FCollection.FPath)) {
+                return {THidReadStatus::Failed, 0, *Error};
             }
             if (!FQueue->FReports.empty()) {
                 const std::vector<std::uint8_t>& Report = FQueue->FReports.front();
@@ -358,6 +398,38 @@ void TSimHid::SetOpenFails(bool AFails) {
     FCore->FOpenFails = AFails;
 }
 
+void TSimHid::FailReads(const std::u16string& APath, std::optional<std::uint32_t> AError,
+                        std::size_t ACount) {
+    std::lock_guard Guard(FCore->FLock);
+    if (AError && ACount > 0) {
+        FCore->FReadFailures[APath] = {*AError, ACount};
+    } else {
+        FCore->FReadFailures.erase(APath);
+    }
+    FCore->WakeReaders();
+}
+
+std::size_t TSimHid::ReadsAttempted(const std::u16string& APath) {
+    std::lock_guard Guard(FCore->FLock);
+    auto Found = FCore->FReadsAttempted.find(APath);
+    return Found == FCore->FReadsAttempted.end() ? 0 : Found->second;
+}
+
+void TSimHid::SetStopWaits(TSimStopWait AHow) {
+    std::lock_guard Guard(FCore->FLock);
+    FCore->FStopWaitHow = AHow;
+}
+
+std::vector<std::uint32_t> TSimHid::StopWaits() {
+    std::lock_guard Guard(FCore->FLock);
+    return FCore->FStopWaits;
+}
+
+void TSimHid::WaitForStopWaitUnderway() {
+    std::unique_lock Guard(FCore->FLock);
+    FCore->FWaitingChanged.wait(Guard, [&] { return FCore->FStopWaitsUnderway > 0; });
+}
+
 std::size_t TSimHid::OpenReadHandles(const std::u16string& APath) {
     std::lock_guard Guard(FCore->FLock);
     return std::count_if(
@@ -388,7 +460,12 @@ bool TSimHid::AllReportsTaken() {
         if (!Queue->FReports.empty()) {
             return false;
         }
-        Connected += Queue->FInterface->FConnected ? 1 : 0;
+        if (Queue->FInterface->FConnected) {
+            if (FCore->FReadFailures.contains(Queue->FInterface->FCollection.FPath)) {
+                return false;
+            }
+            ++Connected;
+        }
     }
     return FCore->FWaiting >= Connected;
 }

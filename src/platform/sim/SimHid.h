@@ -39,6 +39,13 @@ struct TSimHidCollection {
 
 using TSimDeviceId = std::uint32_t;
 
+// How a timed wait on a stop signal passes: tests want no real time to go by, at most a wait
+// held until the stop comes, to stop a reader in the middle of one.
+enum class TSimStopWait {
+    AtOnce,   // returns at once, set or not
+    UntilSet, // waits until the signal is set, however long that takes
+};
+
 // The simulated HID class: devices are plugged and unplugged by the test, the host enumerates
 // and opens their collections. Input reports queue per open handle, as the class driver buffers
 // them; a read waits on a condition variable together with its stop signal, so an idle reader
@@ -67,14 +74,26 @@ public:
     void SetFeatureReportsFail(std::optional<std::uint32_t> AError);
     // No interface can be opened (another program holds the device exclusively).
     void SetOpenFails(bool AFails);
+    // Reads of that path fail at once with AError (a Windows error code), a read already waiting
+    // included: the next ACount of them, or all. Nothing: they read again. Kept across unplug.
+    void FailReads(const std::u16string& APath, std::optional<std::uint32_t> AError,
+                   std::size_t ACount = SIZE_MAX);
+    // Every call of Read on a handle of that path, whatever came of it.
+    std::size_t ReadsAttempted(const std::u16string& APath);
+
+    // Timed waits on the stop signals this hub made: how they pass, the time each one asked for
+    // in order, and a way to block until one is under way.
+    void SetStopWaits(TSimStopWait AHow);
+    std::vector<std::uint32_t> StopWaits();
+    void WaitForStopWaitUnderway();
 
     std::size_t OpenReadHandles(const std::u16string& APath);
     std::size_t ReadsWaiting();
     // Blocks until at least that many reads wait for a report.
     void WaitForReadsWaiting(std::size_t AAtLeast);
     std::uint64_t ReadWakeUps();
-    // True when no input report waits in any queue and every handle of a present device has a
-    // read waiting: the readers have nothing left to do.
+    // True when no input report waits in any queue, no read is due to fail, and every handle of
+    // a present device has a read waiting: the readers have nothing left to do.
     bool AllReportsTaken();
     // The most unread input reports one handle ever held (the driver keeps 32 at most), and
     // how many it dropped because a reader fell that far behind.

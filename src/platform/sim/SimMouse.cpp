@@ -73,6 +73,7 @@ void TSimMouse::PlugInto(TSimHid& AHub) {
     Vendor.FCaps = {0x0001, 0xFFA0, MOUSE_INPUT_REPORT_LENGTH, 0, MOUSE_FEATURE_REPORT_LENGTH};
     Vendor.FFunctions = this;
     FHub = &AHub;
+    AHub.FailReads(FVendorPath, FReadError);
     FDevice = AHub.Plug(FIdentity.FHardwareIds, {SystemMouse, Vendor});
 }
 
@@ -86,6 +87,13 @@ void TSimMouse::Unplug() {
 
 std::size_t TSimMouse::SendReport(std::span<const std::uint8_t> AReport) {
     return FHub != nullptr ? FHub->SendInputReport(FVendorPath, AReport) : 0;
+}
+
+void TSimMouse::FailReads(std::optional<std::uint32_t> AError) {
+    FReadError = AError;
+    if (FHub != nullptr) {
+        FHub->FailReads(FVendorPath, AError);
+    }
 }
 
 std::size_t TSimMouse::PressButton(unsigned AButton) {

@@ -73,6 +73,9 @@ public:
     // Report 8 telling the host the mouse now uses onboard profile AProfile (0 or 1).
     std::size_t SwitchProfile(unsigned AProfile);
     std::size_t SendReport(std::span<const std::uint8_t> AReport);
+    // From now on every read of the vendor collection fails with AError (a Windows error code),
+    // plugged or not, until this is called with nothing. The hub counts the reads attempted.
+    void FailReads(std::optional<std::uint32_t> AError);
 
     // The whole decoder; safe for any bytes.
     std::optional<TFeatureRejection> TakeFeatureReport(std::span<const std::uint8_t> AReport);
@@ -101,6 +104,7 @@ private:
     std::u16string FSystemMousePath;
     TSimHid* FHub = nullptr;
     TSimDeviceId FDevice = 0;
+    std::optional<std::uint32_t> FReadError;
 
     mutable std::mutex FLock;
     std::array<std::uint8_t, MOUSE_MEMORY_SIZE> FMemory{};

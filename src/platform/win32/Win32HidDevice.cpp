@@ -60,6 +60,12 @@ bool TWin32HidStopSignal::IsSet() {
     return FEvent != nullptr && WaitForSingleObject(FEvent, 0) == WAIT_OBJECT_0;
 }
 
+bool TWin32HidStopSignal::Wait(std::uint32_t AMilliseconds) {
+    // INFINITE is never asked for: a rest has an end.
+    const DWORD Timeout = std::min<DWORD>(AMilliseconds, INFINITE - 1);
+    return FEvent == nullptr || WaitForSingleObject(FEvent, Timeout) != WAIT_TIMEOUT;
+}
+
 TWin32HidDevice::TWin32HidDevice(std::shared_ptr<const THidLibrary> ALibrary, HANDLE AHandle,
                                  HANDLE AReadEvent)
     : FLibrary(std::move(ALibrary)), FHandle(AHandle), FReadEvent(AReadEvent) {
@@ -114,27 +120,42 @@ THidReadResult TWin32HidDevice::Read(std::uint8_t* ABuffer, std::uint32_t ALengt
     // The stop signal comes first, so that it wins when a report arrives in the same moment.
     const HANDLE Events[] = {Stop->Event(), FReadEvent};
     const DWORD Woken = WaitForMultipleObjects(2, Events, FALSE, INFINITE);
+    if (Woken == WAIT_OBJECT_0) {
+        EndRead(Overlapped);
+        return {THidReadStatus::Stopped, 0, platform::HID_ERROR_NONE};
+    }
     if (Woken != WAIT_OBJECT_0 + 1) {
-        const std::uint32_t WaitError = Woken == WAIT_OBJECT_0 ? ERROR_SUCCESS : GetLastError();
-        return FinishStoppedRead(Overlapped, WaitError);
+        const std::uint32_t WaitError = ErrorOfFailedCall();
+        EndRead(Overlapped);
+        return {THidReadStatus::WaitFailed, 0, WaitError};
     }
-    DWORD BytesRead = 0;
-    if (!GetOverlappedResult(FHandle, &Overlapped, &BytesRead, FALSE)) {
-        return {THidReadStatus::Failed, 0, ErrorOfFailedCall()};
-    }
-    return {THidReadStatus::Data, BytesRead, platform::HID_ERROR_NONE};
+    return FinishRead(Overlapped);
 }
 
-// The kernel may still write into the caller's buffer until the cancelled read has completed, so
-// this waits for that before the buffer is handed back.
-THidReadResult TWin32HidDevice::FinishStoppedRead(OVERLAPPED& AOverlapped, std::uint32_t AError) {
+THidReadResult TWin32HidDevice::FinishRead(OVERLAPPED& AOverlapped) {
+    DWORD BytesRead = 0;
+    if (GetOverlappedResult(FHandle, &AOverlapped, &BytesRead, FALSE)) {
+        return {THidReadStatus::Data, BytesRead, platform::HID_ERROR_NONE};
+    }
+    const std::uint32_t Error = ErrorOfFailedCall();
+    if (HasOverlappedIoCompleted(&AOverlapped)) {
+        return {THidReadStatus::Failed, 0, Error}; // the transfer itself failed
+    }
+    // The event said done but the request runs on: this handle's waits cannot be trusted.
+    EndRead(AOverlapped);
+    return {THidReadStatus::WaitFailed, 0, Error};
+}
+
+// The kernel may still write into the caller's buffer and the OVERLAPPED record until the
+// cancelled read has completed, so nothing returns before that. Should even the wait for it
+// fail, the record itself tells when the request has ended.
+void TWin32HidDevice::EndRead(OVERLAPPED& AOverlapped) {
     CancelIoEx(FHandle, &AOverlapped);
     DWORD Ignored = 0;
-    GetOverlappedResult(FHandle, &AOverlapped, &Ignored, TRUE);
-    if (AError != ERROR_SUCCESS) {
-        return {THidReadStatus::Failed, 0, AError};
+    while (!GetOverlappedResult(FHandle, &AOverlapped, &Ignored, TRUE) &&
+           !HasOverlappedIoCompleted(&AOverlapped)) {
+        Sleep(1);
     }
-    return {THidReadStatus::Stopped, 0, platform::HID_ERROR_NONE};
 }
 
 std::uint32_t TWin32HidDevice::SetFeature(const std::uint8_t* AReport, std::uint32_t ALength) {

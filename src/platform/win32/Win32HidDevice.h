@@ -22,6 +22,7 @@ public:
     void Set() override;
     void Reset() override;
     bool IsSet() override;
+    bool Wait(std::uint32_t AMilliseconds) override;
 
     // Null when the event could not be created; a read cannot be stopped by such a signal.
     HANDLE Event() const { return FEvent; }
@@ -57,7 +58,8 @@ public:
 private:
     bool IsOverlapped() const { return FReadEvent != nullptr; }
     PHIDP_PREPARSED_DATA PreparsedData();
-    platform::THidReadResult FinishStoppedRead(OVERLAPPED& AOverlapped, std::uint32_t AError);
+    platform::THidReadResult FinishRead(OVERLAPPED& AOverlapped);
+    void EndRead(OVERLAPPED& AOverlapped);
     std::uint32_t WriteOverlapped(const std::uint8_t* AReport, std::uint32_t ALength);
 
     std::shared_ptr<const THidLibrary> FLibrary;

@@ -54,8 +54,10 @@ TEST(Win32HidStopSignalTest, StaysSetUntilResetAndEachSignalIsItsOwn) {
     const auto First = Hid.CreateStopSignal();
     const auto Second = Hid.CreateStopSignal();
     EXPECT_FALSE(First->IsSet());
+    EXPECT_FALSE(First->Wait(0)); // a rest runs out while nobody stops
 
     First->Set();
+    EXPECT_TRUE(First->Wait(10000)); // and ends at once on the stop
     // Looking does not consume it: every reader must see the same stop.
     EXPECT_TRUE(First->IsSet());
     EXPECT_TRUE(First->IsSet());
