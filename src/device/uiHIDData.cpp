@@ -81,6 +81,7 @@ bool TuiHidDeviceReadThread::Start() {
     if (!FDeviceHandle || FInputReportLength == 0) {
         return false;
     }
+    FReading = true;
     FThread = std::thread([this] { Execute(); });
     return true;
 }
@@ -95,6 +96,7 @@ void TuiHidDeviceReadThread::Execute() {
     while (ReadOne()) {
     }
     FDeviceHandle.reset();
+    FReading = false;
 }
 
 bool TuiHidDeviceReadThread::ReadOne() {
@@ -239,7 +241,8 @@ void TuiHIDData::FindDevices(USAGE_AND_PAGE AUsageAndPage, const TIdentityFilter
         return;
     }
     for (const platform::THidInterfaceInfo& Interface : *Interfaces) {
-        if (Interface.FPath.empty() || (AIdentity && !AIdentity(Interface.FHardwareIds))) {
+        if (Interface.FPath.empty() || (AIdentity && !AIdentity(Interface.FHardwareIds)) ||
+            (AForReading && IsBeingRead(Interface.FPath))) {
             continue;
         }
         std::unique_ptr<platform::IHidDevice> Device = FHid.Open(Interface.FPath, AForReading);
@@ -257,10 +260,29 @@ void TuiHIDData::FindDevices(USAGE_AND_PAGE AUsageAndPage, const TIdentityFilter
 
 // ---- Operations ----
 
+// A collection that a reader still reads is not opened again: a second reader would run every
+// press twice.
+bool TuiHIDData::IsBeingRead(const std::u16string& APath) const {
+    return std::any_of(FReaders.begin(), FReaders.end(), [&APath](const auto& AReader) {
+        return AReader->IsReading() && SameTextIgnoringCase(AReader->DevicePath(), APath);
+    });
+}
+
+void TuiHIDData::ForgetEndedReaders() {
+    std::erase_if(FReaders, [](const auto& AReader) {
+        if (AReader->IsReading()) {
+            return false;
+        }
+        AReader->Join();
+        return true;
+    });
+}
+
 void TuiHIDData::HidFindAndReadDevice(std::uint32_t AUsageAndPage, const std::u16string& HIDID) {
     if (!FStopSignal) {
         return;
     }
+    ForgetEndedReaders();
     FindDevices(UsageAndPageOf(AUsageAndPage), ReadFilter(HIDID), true, nullptr,
                 [this](const platform::THidInterfaceInfo& AInterface, platform::IHidDevice&) {
                     const std::u16string FirstId =

@@ -62,6 +62,8 @@ public:
     // False when there is nothing to read: the open or the capabilities failed.
     bool Start();
     void Join();
+    // False once the reader has ended by itself (the device failed or went).
+    bool IsReading() const { return FReading; }
 
     const std::u16string& DeviceID() const { return FDeviceID; }
     const std::u16string& DevicePath() const { return FDevicePath; }
@@ -88,6 +90,7 @@ private:
     // the first), and the failed reads.
     std::uint32_t FRestMs = 0;
     std::uint32_t FFailuresInARow = 0;
+    std::atomic<bool> FReading{false};
     std::thread FThread;
 };
 
@@ -139,6 +142,8 @@ private:
                      bool AForReading, const TLengthCondition& ALengthFits,
                      const TFoundAction& AAction);
     bool AnyListedId(const std::vector<std::u16string>& AIds) const;
+    bool IsBeingRead(const std::u16string& APath) const;
+    void ForgetEndedReaders();
     TIdentityFilter ReadFilter(const std::u16string& AHIDID) const;
     TIdentityFilter RequestFilter(const std::u16string& ADeviceID) const;
 
