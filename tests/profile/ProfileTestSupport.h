@@ -30,17 +30,24 @@ private:
     std::filesystem::path FPath;
 };
 
-// The simulated file system with faults switched on at will, and a log of every path that
-// was written or made, so a test can tell where a save went.
+// The simulated file system with faults switched on at will, a log of every path that was
+// written or made, so a test can tell where a save went, and one of every path looked at.
 class TFlakyFileSystem : public platform::IFileSystem {
 public:
     explicit TFlakyFileSystem(platform::IFileSystem& AInner) : FInner(AInner) {}
 
-    bool FileExists(const std::u16string& APath) override { return FInner.FileExists(APath); }
+    bool FileExists(const std::u16string& APath) override {
+        FLookedAt.push_back(APath);
+        return FInner.FileExists(APath);
+    }
     std::optional<std::uint64_t> FileSize(const std::u16string& APath) override {
+        FLookedAt.push_back(APath);
         return FInner.FileSize(APath);
     }
-    bool FolderExists(const std::u16string& APath) override { return FInner.FolderExists(APath); }
+    bool FolderExists(const std::u16string& APath) override {
+        FLookedAt.push_back(APath);
+        return FInner.FolderExists(APath);
+    }
     bool MakeFolder(const std::u16string& APath) override {
         FTouched.push_back(APath);
         return FInner.MakeFolder(APath);
@@ -62,11 +69,15 @@ public:
         return !FFailReplace && FInner.ReplaceWith(ASource, ATarget);
     }
     bool RemoveFile(const std::u16string& APath) override { return FInner.RemoveFile(APath); }
+    platform::TDriveType DriveType(char16_t ADriveLetter) override {
+        return FInner.DriveType(ADriveLetter);
+    }
 
     bool FFailRead = false;
     bool FFailWrite = false;
     bool FFailReplace = false;
     std::vector<std::u16string> FTouched;
+    std::vector<std::u16string> FLookedAt;
 
 private:
     platform::IFileSystem& FInner;
@@ -84,6 +95,10 @@ public:
     std::optional<platform::TRegValue> ReadValue(const std::u16string& AKeyPath,
                                                  const std::u16string& AName) override {
         return FInner.ReadValue(AKeyPath, AName);
+    }
+    std::optional<std::uint64_t> ValueSize(const std::u16string& AKeyPath,
+                                           const std::u16string& AName) override {
+        return FInner.ValueSize(AKeyPath, AName);
     }
     bool WriteBinaryValue(const std::u16string& AKeyPath, const std::u16string& AName,
                           const void* AData, std::size_t ASize) override {
