@@ -49,11 +49,12 @@ protected:
         return StartProfiles();
     }
 
-    std::unique_ptr<TDM> StartProfiles() { return StartProfilesOn(FSim.FFiles); }
+    std::unique_ptr<TDM> StartProfiles() { return StartProfilesOn(FSim.FRegistry, FSim.FFiles); }
 
-    std::unique_ptr<TDM> StartProfilesOn(platform::IFileSystem& AFiles) {
-        auto DM = std::make_unique<TDM>(FSim.FRegistry, AFiles, FSim.FShell, FSim.FIni,
-                                        FSim.FLocale, FSim.FClock);
+    std::unique_ptr<TDM> StartProfilesOn(platform::IRegistry& ARegistry,
+                                         platform::IFileSystem& AFiles) {
+        auto DM = std::make_unique<TDM>(ARegistry, AFiles, FSim.FShell, FSim.FIni, FSim.FLocale,
+                                        FSim.FClock);
         DM->DataModuleCreate();
         return DM;
     }
@@ -252,7 +253,9 @@ TEST_F(ProfileStoreFaultTest, ARecordFarLargerThanItsSizeIsKeptUnreadUntilAnExpl
     StoreValue(ALL_SETTING_VALUE_NAME, All);
     StoreValue(u"VantoProfile1.pfd", Game);
     ASSERT_TRUE(FSim.FFiles.WriteWholeFile(ProfileFile(1), Game.data(), Game.size()));
-    std::unique_ptr<TDM> DM = StartProfiles();
+    test::TFlakyRegistry Registry(FSim.FRegistry);
+    test::TFlakyFileSystem Files(FSim.FFiles);
+    std::unique_ptr<TDM> DM = StartProfilesOn(Registry, Files);
     auto Second = std::make_unique<TMouseProfileInfo>();
     DM->ReadProfileInfo(*Second, 1);
     EXPECT_EQ(DM->FAllProfileSettingInfo.CurrentLanguage, 0);
@@ -261,6 +264,9 @@ TEST_F(ProfileStoreFaultTest, ARecordFarLargerThanItsSizeIsKeptUnreadUntilAnExpl
     EXPECT_EQ(ValueBytes(ALL_SETTING_VALUE_NAME), All);
     EXPECT_EQ(ValueBytes(u"VantoProfile1.pfd"), Game);
     EXPECT_EQ(FileBytes(1), Game);
+    EXPECT_THAT(Registry.FRead, testing::Not(testing::Contains(ALL_SETTING_VALUE_NAME)));
+    EXPECT_THAT(Registry.FRead, testing::Not(testing::Contains(u"VantoProfile1.pfd")));
+    EXPECT_THAT(Files.FRead, testing::Not(testing::Contains(ProfileFile(1))));
 
     // A recording reads the profile first, keeps what it has, and stores a whole record.
     EXPECT_THROW(DM->LoadCurrentProfileInfoFromRegistry(), EStoredRecordTooLarge);
@@ -300,9 +306,12 @@ TEST_F(ProfileStoreFaultTest, ProfileFilesAreKeptOnlyBelowDocumentsOrOnALocalFix
         {u"d:\\Games", Name, true, Documents},
         {Share + u"\\Vanto Gaming Mouse", Name, true, Share},
         {Share + u"\\Vanto Gaming Mouse", Name, false, Documents},
+        {Share + u"2", Name, false, Share},
+        {Share + u"\\x/../../../Bob", Name, false, Share},
         {u"\\\\server\\share", Name, false, Documents},
         {u"\\\\?\\C:\\Users\\Ann\\Documents", Name, false, Documents},
         {u"\\\\.\\C:\\Users\\Ann\\Documents", Name, false, Documents},
+        {u"\\\\?\\C:\\Users\\Ann\\Documents", Name, false, u"\\\\?\\C:\\Users\\Ann\\Documents"},
         {u"E:\\Profiles", Name, false, Documents},
         {u"F:\\", Name, false, Documents},
         {u"C:", Name, false, Documents},
@@ -333,7 +342,7 @@ TEST_F(ProfileStoreFaultTest, ProfileFilesAreKeptOnlyBelowDocumentsOrOnALocalFix
         FSim.FShell.SetDocumentsFolder(Case.FDocuments);
         test::TFlakyFileSystem Files(FSim.FFiles);
 
-        std::unique_ptr<TDM> DM = StartProfilesOn(Files);
+        std::unique_ptr<TDM> DM = StartProfilesOn(FSim.FRegistry, Files);
         DM->SaveBackAllProfileInfoToFile();
         EXPECT_EQ(DM->FCurrentProfileInfo.ConfigInfo.ButtonFuncInfo[7].nFunctionType,
                   FACTORY_RECORD_BUTTON_TYPE);

@@ -31,7 +31,7 @@ private:
 };
 
 // The simulated file system with faults switched on at will, a log of every path that was
-// written or made, so a test can tell where a save went, and one of every path looked at.
+// written or made, so a test can tell where a save went, and logs of every path looked at or read.
 class TFlakyFileSystem : public platform::IFileSystem {
 public:
     explicit TFlakyFileSystem(platform::IFileSystem& AInner) : FInner(AInner) {}
@@ -53,6 +53,7 @@ public:
         return FInner.MakeFolder(APath);
     }
     std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::u16string& APath) override {
+        FRead.push_back(APath);
         return FFailRead ? std::nullopt : FInner.ReadWholeFile(APath);
     }
     bool WriteWholeFile(const std::u16string& APath, const void* AData,
@@ -78,12 +79,13 @@ public:
     bool FFailReplace = false;
     std::vector<std::u16string> FTouched;
     std::vector<std::u16string> FLookedAt;
+    std::vector<std::u16string> FRead;
 
 private:
     platform::IFileSystem& FInner;
 };
 
-// A registry that can refuse to create keys or to store values.
+// A registry that can refuse to create keys or to store values, with a log of the values read.
 class TFlakyRegistry : public platform::IRegistry {
 public:
     explicit TFlakyRegistry(platform::IRegistry& AInner) : FInner(AInner) {}
@@ -94,6 +96,7 @@ public:
     }
     std::optional<platform::TRegValue> ReadValue(const std::u16string& AKeyPath,
                                                  const std::u16string& AName) override {
+        FRead.push_back(AName);
         return FInner.ReadValue(AKeyPath, AName);
     }
     std::optional<std::uint64_t> ValueSize(const std::u16string& AKeyPath,
@@ -111,6 +114,7 @@ public:
 
     bool FRefuseKeys = false;
     bool FRefuseWrites = false;
+    std::vector<std::u16string> FRead; // value names
 
 private:
     platform::IRegistry& FInner;
