@@ -1,10 +1,14 @@
-// The stored records at any size and content, from the registry and from profile files, through
-// everything that reads them: the profile manager's start-up, button dispatch, macro playback,
-// the upload to the mouse, the macro manager and editor, and the saves back.
+// The stored records at any size and content, from the registry and from profile files in any
+// place, through everything that reads them: the profile manager's start-up, button dispatch,
+// macro playback, the upload to the mouse, the macro manager and editor, and the saves back. The
+// profile manager never reads a record far larger than its size whole, start-up leaves such a
+// record as it is, and the manager never looks at or changes the disk outside the places a
+// profile file may be kept.
 
 #include "FuzzSupport.h"
 #include "MacroScript.h"
 #include "StoredRecords.h"
+#include "StoredRecordsPlaces.h"
 #include "app/ButtonDispatch.h"
 #include "app/ButtonReports.h"
 #include "app/ConfigAppInterface.h"
@@ -31,8 +35,9 @@ namespace {
 struct TMachine {
     explicit TMachine(TFuzzRoot& ARoot) : Files(ARoot.Files()), Ini(Files) {}
 
+    // The profile manager sees the registry and the disk through the watchers.
     std::unique_ptr<TDM> StartProfiles() {
-        auto DM = std::make_unique<TDM>(Registry, Files, Shell, Ini, Locale, Clock);
+        auto DM = std::make_unique<TDM>(Stored, Watched, Shell, Ini, Locale, Clock);
         DM->DataModuleCreate();
         return DM;
     }
@@ -43,6 +48,8 @@ struct TMachine {
     sim::TSimIniFile Ini;
     sim::TSimShell Shell{sim::TSimPlatform::DOCUMENTS, sim::TSimPlatform::PROGRAM_FOLDER};
     sim::TSimLocale Locale;
+    TStoredRegistry Stored{Registry};
+    TWatchedFiles Watched{Files, Shell};
 };
 
 template <typename TRecord> bool Same(const TRecord& A, const TRecord& B) {
@@ -155,9 +162,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* AData, std::size_t ASi
     TFuzzInput Input(AData, ASize);
     TMachine Machine(Root);
     StoreRecords(Input, Machine.Registry, Machine.Files);
+    const TOversized Oversized = StoreOddPlacesAndSizes(Input, Machine.Registry, Machine.Stored,
+                                                        Machine.Files, Machine.Shell);
 
     std::unique_ptr<TDM> DM = Machine.StartProfiles();
     CheckStartUp(*DM);
+    CheckOversizedKept(Oversized, Machine.Registry, Machine.Stored, Machine.Files);
     CheckStartsAgainTheSame(Machine, *DM);
     PressEveryButton(Machine, *DM);
     Upload(*DM, Machine.Clock);

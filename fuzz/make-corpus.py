@@ -97,6 +97,15 @@ SEEDS = {
         "group-two-profile-seven": u8(1, 3, 2, 1, 0, 1, 1, 1, 7, 0, 0, 0, 0, 0, 0, 0),
         "short-profiles": u8(1, 0, 0, 0) + (u8(4) + u32(50000) + u8(0)) * 5,
         "registry-storage": u8(1, 3, 1, 1, 12, 0, 1, 0) + u8(0, 0, 0, 0, 0, 0, 0),
+        # ... then [Documents folder][five moves: place, storage, name, stored there?]
+        # [count of sized records: which, far?, MiB or bytes past the limit]
+        "far-values-and-file": u8(1) + bytes(8) + u8(0) + bytes(5)
+        + u8(3) + u8(1, 1) + u16(100) + u8(3, 1) + u16(255) + u8(4, 0, 3),
+        "profiles-in-odd-places": u8(1) + bytes(8) + u8(1)
+        + u8(1, 1, 0, 0) + u8(8, 1, 0, 1) + u8(17, 1, 0, 0) + u8(5, 1, 3, 0) + u8(11, 1, 1, 0)
+        + u8(0),
+        "documents-on-a-network-drive-far-group": u8(1) + bytes(8) + u8(2) + bytes(5)
+        + u8(1) + u8(0, 1) + u16(3),
     },
     # As above, then the hook's availability, the mouse, the configuration app, the key, the
     # user's events and the stopping key.

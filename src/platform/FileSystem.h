@@ -8,6 +8,17 @@
 
 namespace vanto::platform {
 
+// What stands behind a drive letter, as Windows tells it.
+enum class TDriveType : std::uint8_t {
+    Unknown,
+    NoRootFolder, // the letter names no drive
+    Removable,
+    Fixed,
+    Remote, // a network share mapped to the letter
+    CdRom,
+    RamDisk,
+};
+
 // Files and folders by their Windows paths ('\' between the parts).
 class IFileSystem {
 public:
@@ -26,6 +37,9 @@ public:
     // Puts ASource in the place of ATarget in one step, replacing an existing target.
     virtual bool ReplaceWith(const std::u16string& ASource, const std::u16string& ATarget) = 0;
     virtual bool RemoveFile(const std::u16string& APath) = 0;
+    // The kind of drive ADriveLetter ('A'..'Z', either case) stands for; NoRootFolder for any
+    // other character.
+    virtual TDriveType DriveType(char16_t ADriveLetter) = 0;
 };
 
 } // namespace vanto::platform

@@ -34,6 +34,10 @@ public:
     virtual bool CreateKey(const std::u16string& AKeyPath) = 0;
     virtual std::optional<TRegValue> ReadValue(const std::u16string& AKeyPath,
                                                const std::u16string& AName) = 0;
+    // The size in bytes of the value's data, without reading it; empty when the key or the
+    // value is missing. Lets a reader refuse a value too large to hold before it takes memory.
+    virtual std::optional<std::uint64_t> ValueSize(const std::u16string& AKeyPath,
+                                                   const std::u16string& AName) = 0;
     virtual bool WriteBinaryValue(const std::u16string& AKeyPath, const std::u16string& AName,
                                   const void* AData, std::size_t ASize) = 0;
     virtual bool WriteDWordValue(const std::u16string& AKeyPath, const std::u16string& AName,

@@ -4,6 +4,7 @@
 #include "i18n/Translate.h"
 #include "platform/Utf16.h"
 #include "profile/FactoryDefaults.h"
+#include "profile/ProfileFilePlace.h"
 
 #include <cstring>
 #include <memory>
@@ -55,12 +56,17 @@ std::u16string WithBackslash(std::u16string APath) {
     return APath;
 }
 
+enum class TStartUpLoad { Loaded, Missing, Unusable };
+
 // Start-up must come up even when a stored value has the wrong type; it then counts as missing.
-bool LoadFromRegistryAtStartUp(TuiProfile& ABlob) {
+// A value far too large to read is there, only not for this monitor: it is kept.
+TStartUpLoad LoadFromRegistryAtStartUp(TuiProfile& ABlob) {
     try {
-        return ABlob.LoadStreamFromRegistry();
+        return ABlob.LoadStreamFromRegistry() ? TStartUpLoad::Loaded : TStartUpLoad::Missing;
+    } catch (const EStoredRecordTooLarge&) {
+        return TStartUpLoad::Unusable;
     } catch (const EProfileError&) {
-        return false;
+        return TStartUpLoad::Missing;
     }
 }
 
@@ -85,22 +91,6 @@ bool IsSharedValueName(std::u16string_view AName) {
         }
     }
     return false;
-}
-
-bool HasParentReference(std::u16string_view APath) {
-    return APath.find(u"..") != std::u16string_view::npos;
-}
-
-// File names and folders of game profiles come from the shared setting table, which another
-// program writes. A name that climbs or changes folders, or a missing folder (which would put
-// the file at the drive's root), could send a write outside the profile folder.
-bool IsUsableProfileFileName(std::u16string_view AName) {
-    return !AName.empty() && !HasParentReference(AName) &&
-           AName.find_first_of(u"\\/:") == std::u16string_view::npos;
-}
-
-bool IsUsableProfileFile(std::u16string_view AFolder, std::u16string_view AName) {
-    return !AFolder.empty() && !HasParentReference(AFolder) && IsUsableProfileFileName(AName);
 }
 
 } // namespace
@@ -163,13 +153,20 @@ void TDM::ConfigureBlob(TuiProfile& ABlob, const std::u16string& AFileName) {
     ABlob.SetKeyPath(VANTO_REGISTRY_KEY);
 }
 
+void TDM::LoadOrRestoreAtStartUp(TuiProfile& ABlob) {
+    const TStartUpLoad Load = LoadFromRegistryAtStartUp(ABlob);
+    if (Load != TStartUpLoad::Loaded) {
+        ABlob.RestoreToDefault();
+    }
+    if (Load == TStartUpLoad::Missing) {
+        SaveToRegistryAtStartUp(ABlob);
+    }
+}
+
 void TDM::InitProfileSettingGroup() {
     ConfigureBlob(uiProfileSettingGroup, SETTING_GROUP_VALUE_NAME);
     WriteZeros(uiProfileSettingGroup, PROFILE_SETTING_GROUP_BLOCK_SIZE);
-    if (!LoadFromRegistryAtStartUp(uiProfileSettingGroup)) {
-        uiProfileSettingGroup.RestoreToDefault();
-        SaveToRegistryAtStartUp(uiProfileSettingGroup);
-    }
+    LoadOrRestoreAtStartUp(uiProfileSettingGroup);
     ReadRecord(uiProfileSettingGroup, FProfileSettingGroup);
     UseStoredGroupSelection();
 }
@@ -177,10 +174,7 @@ void TDM::InitProfileSettingGroup() {
 void TDM::InitAllProfileSettingInfo() {
     ConfigureBlob(uiProfileAllSettingInfo, ALL_SETTING_VALUE_NAME);
     WriteRecord(uiProfileAllSettingInfo, FAllProfileSettingInfo);
-    if (!LoadFromRegistryAtStartUp(uiProfileAllSettingInfo)) {
-        uiProfileAllSettingInfo.RestoreToDefault();
-        SaveToRegistryAtStartUp(uiProfileAllSettingInfo);
-    }
+    LoadOrRestoreAtStartUp(uiProfileAllSettingInfo);
     ReadRecord(uiProfileAllSettingInfo, FAllProfileSettingInfo);
 
     ConfigureBlob(uiProfileRecordMacroInfo, RECORD_MACRO_VALUE_NAME);
@@ -196,11 +190,15 @@ void TDM::InitGameProfiles() {
 void TDM::InitGameProfile(int AProfileIndex) {
     const TPROFILESETTINGINFO& Entry = FProfileSettingGroup.ProfileSettingList[AProfileIndex];
     TuiProfile& Game = Slot(AProfileIndex);
+    const std::u16string Folder = ReadRecordText(Entry.szFilePath);
     ConfigureBlob(Game, ReadRecordText(Entry.szFileName));
-    Game.SetFilePath(ReadRecordText(Entry.szFilePath));
+    // Taking the folder looks it up, and looking at a share already connects to its server.
+    if (IsAllowedProfileFile(Folder, Game.FileName())) {
+        Game.SetFilePath(Folder);
+    }
     WriteZeros(Game, PROFILE_BLOCK_SIZE);
     if (Entry.nStorageType == STORAGE_REGISTRY) {
-        if (!LoadFromRegistryAtStartUp(Game)) {
+        if (LoadFromRegistryAtStartUp(Game) != TStartUpLoad::Loaded) {
             Game.RestoreToDefault();
         }
     } else if (Entry.nStorageType == STORAGE_FILE) {
@@ -209,12 +207,13 @@ void TDM::InitGameProfile(int AProfileIndex) {
 }
 
 // A profile file that cannot be used, read or written leaves that profile at factory contents
-// in memory for this run. An unreadable file is not overwritten: the fault may pass, and the
-// file is the user's only copy.
+// in memory for this run. An unreadable file, or one far too large to read, is not overwritten:
+// the fault may pass, a newer configuration application may have written it, and the file is
+// the user's only copy.
 void TDM::LoadGameProfileFile(TuiProfile& ASlot, const TPROFILESETTINGINFO& AEntry) {
     const std::u16string Folder = ReadRecordText(AEntry.szFilePath);
     const std::u16string Name = ReadRecordText(AEntry.szFileName);
-    if (!IsUsableProfileFile(Folder, Name)) {
+    if (!IsAllowedProfileFile(Folder, Name)) {
         ASlot.RestoreToDefault();
         return;
     }
@@ -369,8 +368,13 @@ void TDM::SaveCurrentProfileInfoToFile(const std::u16string& AFile) {
     Slot(FProfileIndex).SaveStreamToFile(AFile);
 }
 
-bool TDM::HasUsableProfileFile(const TuiProfile& ASlot) const {
-    return IsUsableProfileFile(ASlot.FilePath(), ASlot.FileName());
+bool TDM::IsAllowedProfileFile(std::u16string_view AFolder, std::u16string_view AName) {
+    return IsAllowedProfileFilePlace(AFolder, AName, FShell.DocumentsFolder().value_or(u""),
+                                     FFiles);
+}
+
+bool TDM::HasUsableProfileFile(const TuiProfile& ASlot) {
+    return IsAllowedProfileFile(ASlot.FilePath(), ASlot.FileName());
 }
 
 void TDM::SaveCurrentProfileInfoToFile() {
@@ -433,12 +437,13 @@ void TDM::SaveBackRecordMacroInfoToRegistry(const TMACROKEYINFO& ARecordMacroInf
     uiProfileRecordMacroInfo.SaveStreamToRegistry();
 }
 
-// A name or folder that does not fit its setting entry is refused whole: a cut name would
-// point at some other file.
+// A name or folder that does not fit its setting entry, or a place where no profile file
+// belongs, is refused whole: a cut name would point at some other file.
 bool TDM::ChangeCurrentProfileFileNameAndPath(const std::u16string& AProfileFilePath) {
     const TFolderAndName Parts = SplitFolderAndName(AProfileFilePath);
     if (Parts.FName.size() >= PROFILE_FILE_NAME_CAPACITY ||
-        Parts.FFolder.size() >= SETTING_PATH_CAPACITY || !IsUsableProfileFileName(Parts.FName)) {
+        Parts.FFolder.size() >= SETTING_PATH_CAPACITY ||
+        !IsAllowedProfileFile(Parts.FFolder, Parts.FName)) {
         return false;
     }
     TuiProfile& Game = Slot(FProfileIndex);

@@ -13,6 +13,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vanto {
@@ -119,10 +120,12 @@ private:
     void ReadOtherConfig();
 
     void ConfigureBlob(TuiProfile& ABlob, const std::u16string& AFileName);
+    void LoadOrRestoreAtStartUp(TuiProfile& ABlob);
     void UseStoredGroupSelection();
     int StoredProfileGroup() const;
     int StoredProfileIndexOfGroup(int AProfileGroupIndex) const;
-    bool HasUsableProfileFile(const TuiProfile& ASlot) const;
+    bool IsAllowedProfileFile(std::u16string_view AFolder, std::u16string_view AName);
+    bool HasUsableProfileFile(const TuiProfile& ASlot);
     TuiProfile& Slot(int AProfileIndex) { return *FProfileGroup[AProfileIndex]; }
 
     platform::IFileSystem& FFiles;

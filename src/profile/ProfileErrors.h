@@ -13,4 +13,12 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A stored value or file far larger than the record it should hold, left unread. Unlike a value
+// of the wrong type it is not taken for a missing one at start-up: a newer configuration
+// application may have written it, so only an explicit save replaces it.
+class EStoredRecordTooLarge : public EProfileError {
+public:
+    using EProfileError::EProfileError;
+};
+
 } // namespace vanto

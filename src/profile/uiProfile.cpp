@@ -67,6 +67,7 @@ void TuiProfile::SetSize(std::int64_t AValue) {
         return;
     }
     FSize = AValue;
+    FRecordSize = std::max(FRecordSize, static_cast<std::uint64_t>(AValue));
     FMemoryStream.resize(static_cast<std::size_t>(AValue));
     FPosition = 0;
 }
@@ -78,6 +79,7 @@ int TuiProfile::Write(const void* Buffer, int Count) {
         return 0;
     }
     const auto Bytes = static_cast<std::size_t>(Count);
+    FRecordSize = std::max<std::uint64_t>(FRecordSize, Bytes);
     if (Bytes > FMemoryStream.size()) {
         FMemoryStream.resize(Bytes);
     }
@@ -124,6 +126,12 @@ bool TuiProfile::OpenOrCreateKey() {
     return FRegistry.KeyExists(FKeyPath) || FRegistry.CreateKey(FKeyPath);
 }
 
+void TuiProfile::RefuseIfTooLarge(std::uint64_t AStoredSize, const std::u16string& AWhere) const {
+    if (AStoredSize > FRecordSize + STORED_SIZE_MARGIN) {
+        throw EStoredRecordTooLarge(MessageWith("stored record too large", AWhere));
+    }
+}
+
 bool TuiProfile::LoadStreamFromRegistry() {
     if (!MayContinue(OnBeforeLoadFromRegistry) || !HasUsableRegistryPlace()) {
         return false;
@@ -133,10 +141,17 @@ bool TuiProfile::LoadStreamFromRegistry() {
     if (!OpenOrCreateKey()) {
         return false;
     }
+    const std::optional<std::uint64_t> Size = FRegistry.ValueSize(FKeyPath, FFileName);
+    if (!Size) {
+        return false;
+    }
+    RefuseIfTooLarge(*Size, FFileName);
     std::optional<platform::TRegValue> Value = FRegistry.ReadValue(FKeyPath, FFileName);
     if (!Value) {
         return false;
     }
+    // The other program may have stored a larger value since it was sized.
+    RefuseIfTooLarge(Value->FData.size(), FFileName);
     if (Value->FType != platform::TRegValueType::Binary) {
         throw EProfileError(MessageWith("registry value is not binary", FFileName));
     }
@@ -175,10 +190,16 @@ bool TuiProfile::HasUsableFilePlace() {
 }
 
 void TuiProfile::ReplaceStreamWithFile(const std::u16string& APath) {
+    const std::optional<std::uint64_t> Size = FFiles.FileSize(APath);
+    if (!Size) {
+        throw EProfileError(MessageWith("cannot read profile file", APath));
+    }
+    RefuseIfTooLarge(*Size, APath);
     std::optional<std::vector<std::uint8_t>> Data = FFiles.ReadWholeFile(APath);
     if (!Data) {
         throw EProfileError(MessageWith("cannot read profile file", APath));
     }
+    RefuseIfTooLarge(Data->size(), APath); // grown since it was sized
     FMemoryStream = std::move(*Data);
     FPosition = 0;
 }

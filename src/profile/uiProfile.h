@@ -15,6 +15,11 @@ namespace vanto {
 inline constexpr std::uint32_t HKEY_CURRENT_USER_ROOT = 0x80000001;
 inline constexpr std::uint32_t HKEY_LOCAL_MACHINE_ROOT = 0x80000002;
 
+// How much larger than its record a stored value or file may be and still be read. Records are
+// at most 110 KB; anything far beyond that is damage or a format this monitor does not know,
+// and reading it whole could take all the memory there is.
+inline constexpr std::uint64_t STORED_SIZE_MARGIN = 64 * 1024;
+
 using TuiProfileOnRestoreToDefault = std::function<void(std::vector<std::uint8_t>& AStream)>;
 using TuiProfileEvent = std::function<void(std::vector<std::uint8_t>& AStream, bool& bContinue)>;
 using TuiProfileEvent2 = std::function<void(std::vector<std::uint8_t>& AStream)>;
@@ -47,6 +52,9 @@ public:
     void SetFilePath(const std::u16string& AValue);
     std::int64_t Size() const { return FSize; }
     void SetSize(std::int64_t AValue);
+    // The largest record the owner has put into the blob with Write or Size. The owner writes a
+    // whole record before the first load, so this is the record the stored data should hold.
+    std::uint64_t RecordSize() const { return FRecordSize; }
 
     const std::vector<std::uint8_t>& Stream() const { return FMemoryStream; }
 
@@ -55,6 +63,8 @@ public:
     // From position 0; bytes of Buffer past the stream's end keep their contents.
     int Read(void* Buffer, int Count);
 
+    // A value or file larger than RecordSize() + STORED_SIZE_MARGIN is not read: the loads
+    // throw EStoredRecordTooLarge and leave the stream as it was.
     bool LoadStreamFromRegistry();
     bool LoadStreamFromFile();
     bool LoadStreamFromFile(const std::u16string& strFilewithpath);
@@ -82,6 +92,7 @@ private:
     bool HasUsableRegistryPlace() const;
     bool OpenOrCreateKey();
     bool HasUsableFilePlace();
+    void RefuseIfTooLarge(std::uint64_t AStoredSize, const std::u16string& AWhere) const;
     void ReplaceStreamWithFile(const std::u16string& APath);
     void WriteStreamToFile(const std::u16string& APath);
 
@@ -95,6 +106,7 @@ private:
     std::u16string FFileName;
     std::u16string FFilePath;
     std::int64_t FSize = 0;
+    std::uint64_t FRecordSize = 0;
 };
 
 } // namespace vanto

@@ -45,6 +45,9 @@ public:
         return !FFailReplace && FInner.ReplaceWith(ASource, ATarget);
     }
     bool RemoveFile(const std::u16string& APath) override { return FInner.RemoveFile(APath); }
+    platform::TDriveType DriveType(char16_t ADriveLetter) override {
+        return FInner.DriveType(ADriveLetter);
+    }
 
     bool FFailRead = false;
     bool FFailWrite = false;

@@ -4,12 +4,15 @@
 
 #include "ProfileTestSupport.h"
 #include "app/ConfigAppInterface.h"
+#include "platform/Utf16.h"
 #include "platform/sim/SimPlatform.h"
 #include "profile/DM.h"
 #include "profile/FactoryDefaults.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -20,9 +23,20 @@ namespace {
 
 constexpr std::uint16_t FACTORY_RECORD_BUTTON_TYPE = FUNCTION_TYPE_RECORD_MACRO;
 
+std::u16string ProfileFolder() {
+    return std::u16string(sim::TSimPlatform::DOCUMENTS) + u"\\Vanto Gaming Mouse";
+}
+
 std::u16string ProfileFile(int AProfile) {
-    return std::u16string(sim::TSimPlatform::DOCUMENTS) + u"\\Vanto Gaming Mouse\\VantoProfile" +
-           static_cast<char16_t>(u'1' + AProfile) + u".pfd";
+    return ProfileFolder() + u"\\VantoProfile" + static_cast<char16_t>(u'1' + AProfile) + u".pfd";
+}
+
+// A stored record with AExtra bytes after it and AMark at AOffset.
+std::vector<std::uint8_t> StoredRecord(std::size_t ASize, std::size_t AExtra, std::size_t AOffset,
+                                       std::uint8_t AMark) {
+    std::vector<std::uint8_t> Bytes(ASize + AExtra);
+    Bytes[AOffset] = AMark;
+    return Bytes;
 }
 
 class ProfileStoreFaultTest : public testing::Test {
@@ -35,11 +49,27 @@ protected:
         return StartProfiles();
     }
 
-    std::unique_ptr<TDM> StartProfiles() {
-        auto DM = std::make_unique<TDM>(FSim.FRegistry, FSim.FFiles, FSim.FShell, FSim.FIni,
-                                        FSim.FLocale, FSim.FClock);
+    std::unique_ptr<TDM> StartProfiles() { return StartProfilesOn(FSim.FRegistry, FSim.FFiles); }
+
+    std::unique_ptr<TDM> StartProfilesOn(platform::IRegistry& ARegistry,
+                                         platform::IFileSystem& AFiles) {
+        auto DM = std::make_unique<TDM>(ARegistry, AFiles, FSim.FShell, FSim.FIni, FSim.FLocale,
+                                        FSim.FClock);
         DM->DataModuleCreate();
         return DM;
+    }
+
+    void StoreValue(const std::u16string& AName, const void* AData, std::size_t ASize) {
+        ASSERT_TRUE(FSim.FRegistry.CreateKey(VANTO_REGISTRY_KEY));
+        ASSERT_TRUE(FSim.FRegistry.WriteBinaryValue(VANTO_REGISTRY_KEY, AName, AData, ASize));
+    }
+    void StoreValue(const std::u16string& AName, const std::vector<std::uint8_t>& ABytes) {
+        StoreValue(AName, ABytes.data(), ABytes.size());
+    }
+    std::vector<std::uint8_t> ValueBytes(const std::u16string& AName) {
+        return FSim.FRegistry.ReadValue(VANTO_REGISTRY_KEY, AName)
+            .value_or(platform::TRegValue{})
+            .FData;
     }
 
     std::vector<std::uint8_t> FileBytes(int AProfile) {
@@ -200,6 +230,139 @@ TEST_F(ProfileStoreFaultTest, AProfileFolderThatCannotBeMadeLeavesFactoryProfile
     FSim.FFiles.SetRefuseFolders(false);
     StartProfiles();
     EXPECT_EQ(FileBytes(0).size(), PROFILE_BLOCK_SIZE);
+}
+
+// A newer configuration application, or a damaged disk, may leave a record of any size; reading
+// a 400 MB value whole once ended the monitor at every logon.
+TEST_F(ProfileStoreFaultTest, ARecordFarLargerThanItsSizeIsKeptUnreadUntilAnExplicitSave) {
+    auto Group = std::make_unique<TProfileSettingGroup>();
+    RestoreSettingGroupDefaults(*Group, ProfileFolder());
+    Group->ProfileSettingList[0].nStorageType = STORAGE_REGISTRY;
+    StoreValue(SETTING_GROUP_VALUE_NAME, Group.get(), sizeof(*Group));
+    StartProfilesAgain();
+    constexpr std::size_t LANGUAGE = offsetof(TALLGAMESINFO, CurrentLanguage);
+    constexpr std::size_t VERSION = offsetof(TMouseProfileInfo, ProfileHeader.FFileVersion);
+
+    // Up to 64 KiB past its record a value is still read.
+    StoreValue(ALL_SETTING_VALUE_NAME,
+               StoredRecord(ALLGAMESINFO_BLOCK_SIZE, STORED_SIZE_MARGIN, LANGUAGE, 1));
+    EXPECT_EQ(StartProfiles()->FAllProfileSettingInfo.CurrentLanguage, 1);
+
+    const auto All = StoredRecord(ALLGAMESINFO_BLOCK_SIZE, STORED_SIZE_MARGIN + 1, LANGUAGE, 1);
+    const auto Game = StoredRecord(PROFILE_BLOCK_SIZE, 400 * 1024, VERSION, 77);
+    StoreValue(ALL_SETTING_VALUE_NAME, All);
+    StoreValue(u"VantoProfile1.pfd", Game);
+    ASSERT_TRUE(FSim.FFiles.WriteWholeFile(ProfileFile(1), Game.data(), Game.size()));
+    test::TFlakyRegistry Registry(FSim.FRegistry);
+    test::TFlakyFileSystem Files(FSim.FFiles);
+    std::unique_ptr<TDM> DM = StartProfilesOn(Registry, Files);
+    auto Second = std::make_unique<TMouseProfileInfo>();
+    DM->ReadProfileInfo(*Second, 1);
+    EXPECT_EQ(DM->FAllProfileSettingInfo.CurrentLanguage, 0);
+    EXPECT_EQ(DM->FCurrentProfileInfo.ProfileHeader.FFileVersion, PROFILE_FORMAT_VERSION);
+    EXPECT_EQ(Second->ProfileHeader.FFileVersion, PROFILE_FORMAT_VERSION);
+    EXPECT_EQ(ValueBytes(ALL_SETTING_VALUE_NAME), All);
+    EXPECT_EQ(ValueBytes(u"VantoProfile1.pfd"), Game);
+    EXPECT_EQ(FileBytes(1), Game);
+    EXPECT_THAT(Registry.FRead, testing::Not(testing::Contains(ALL_SETTING_VALUE_NAME)));
+    EXPECT_THAT(Registry.FRead, testing::Not(testing::Contains(u"VantoProfile1.pfd")));
+    EXPECT_THAT(Files.FRead, testing::Not(testing::Contains(ProfileFile(1))));
+
+    // A recording reads the profile first, keeps what it has, and stores a whole record.
+    EXPECT_THROW(DM->LoadCurrentProfileInfoFromRegistry(), EStoredRecordTooLarge);
+    EXPECT_TRUE(DM->SaveCurrentProfileInfoToRegistry());
+    DM->SaveBackAllProfileInfoToFile();
+    DM->SaveBackAllProfileSettingInfo();
+    EXPECT_EQ(ValueBytes(u"VantoProfile1.pfd").size(), PROFILE_BLOCK_SIZE);
+    EXPECT_EQ(FileBytes(1).size(), PROFILE_BLOCK_SIZE);
+    EXPECT_EQ(ValueBytes(ALL_SETTING_VALUE_NAME).size(), ALLGAMESINFO_BLOCK_SIZE);
+}
+
+// The setting group names folder and file of each game profile, and start-up creates the file
+// there. Profile 1 names the place in each case; the others live in the registry without a
+// folder, so every look at the disk and every write is profile 1's.
+TEST_F(ProfileStoreFaultTest, ProfileFilesAreKeptOnlyBelowDocumentsOrOnALocalFixedDrive) {
+    const std::u16string Documents = sim::TSimPlatform::DOCUMENTS;
+    const std::u16string Share = u"\\\\server\\home\\Ann\\Documents";
+    FSim.FFiles.SetDriveType(u'd', platform::TDriveType::Fixed);
+    FSim.FFiles.SetDriveType(u'E', platform::TDriveType::Remote);
+    FSim.FFiles.SetDriveType(u'F', platform::TDriveType::Removable);
+    for (const char16_t* Folder :
+         {u"C:\\Users\\j..doe", u"D:", u"D:\\Games", u"E:", u"F:", u"\\\\server",
+          u"\\\\server\\home", u"\\\\server\\home\\Ann", u"\\\\server\\home\\Ann\\Documents"}) {
+        ASSERT_TRUE(FSim.FFiles.MakeFolder(Folder));
+    }
+    struct TCase {
+        std::u16string FFolder;
+        std::u16string FName;
+        bool FAccepted;
+        std::u16string FDocuments;
+    };
+    const std::u16string Name = u"VantoProfile1.pfd";
+    const TCase Cases[] = {
+        {ProfileFolder(), Name, true, Documents},
+        {ProfileFolder() + u"\\", u"Mine.PFD", true, Documents},
+        {u"C:\\Users\\j..doe\\Documents", Name, true, Documents},
+        {u"d:\\Games", Name, true, Documents},
+        {Share + u"\\Vanto Gaming Mouse", Name, true, Share},
+        {Share + u"\\Vanto Gaming Mouse", Name, false, Documents},
+        {Share + u"2", Name, false, Share},
+        {Share + u"\\x/../../../Bob", Name, false, Share},
+        {u"\\\\server\\share", Name, false, Documents},
+        {u"\\\\?\\C:\\Users\\Ann\\Documents", Name, false, Documents},
+        {u"\\\\.\\C:\\Users\\Ann\\Documents", Name, false, Documents},
+        {u"\\\\?\\C:\\Users\\Ann\\Documents", Name, false, u"\\\\?\\C:\\Users\\Ann\\Documents"},
+        {u"E:\\Profiles", Name, false, Documents},
+        {u"F:\\", Name, false, Documents},
+        {u"C:", Name, false, Documents},
+        {u"C:Users", Name, false, Documents},
+        {u"\\Users\\Ann\\Documents", Name, false, Documents},
+        {u"C:/Users/Ann/Documents", Name, false, Documents},
+        {u"C:\\Users\\\\Ann\\Documents", Name, false, Documents},
+        {Documents + u"\\..\\..\\Public", Name, false, Documents},
+        {Documents + u"\\.", Name, false, Documents},
+        {Documents + u"\\...", Name, false, Documents},
+        {Documents, u"pwn.cmd", false, Documents},
+        {Documents, u"COM1.pfd", false, Documents},
+        {Documents, u"nul .pfd", false, Documents},
+        {Documents, u"Lpt9.x.pfd", false, Documents},
+        {Documents, u"x.pfd:y.pfd", false, Documents},
+    };
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(EscapeForPrinting(Case.FFolder + u" | " + Case.FName));
+        auto Group = std::make_unique<TProfileSettingGroup>();
+        RestoreSettingGroupDefaults(*Group, u"");
+        for (TPROFILESETTINGINFO& Entry : Group->ProfileSettingList) {
+            Entry.nStorageType = STORAGE_REGISTRY;
+        }
+        Group->ProfileSettingList[0].nStorageType = STORAGE_FILE;
+        WriteRecordText(Group->ProfileSettingList[0].szFilePath, Case.FFolder);
+        WriteRecordText(Group->ProfileSettingList[0].szFileName, Case.FName);
+        StoreValue(SETTING_GROUP_VALUE_NAME, Group.get(), sizeof(*Group));
+        FSim.FShell.SetDocumentsFolder(Case.FDocuments);
+        test::TFlakyFileSystem Files(FSim.FFiles);
+
+        std::unique_ptr<TDM> DM = StartProfilesOn(FSim.FRegistry, Files);
+        DM->SaveBackAllProfileInfoToFile();
+        EXPECT_EQ(DM->FCurrentProfileInfo.ConfigInfo.ButtonFuncInfo[7].nFunctionType,
+                  FACTORY_RECORD_BUTTON_TYPE);
+        if (!Case.FAccepted) {
+            EXPECT_THAT(Files.FLookedAt, testing::IsEmpty());
+            EXPECT_THAT(Files.FTouched, testing::IsEmpty());
+            continue;
+        }
+        const std::u16string Folder =
+            Case.FFolder.ends_with(u'\\') ? Case.FFolder : Case.FFolder + u"\\";
+        EXPECT_EQ(FSim.FFiles.FileSize(Folder + Case.FName), PROFILE_BLOCK_SIZE);
+        EXPECT_THAT(Files.FTouched, testing::Not(testing::IsEmpty()));
+        for (const std::u16string& Touched : Files.FTouched) {
+            EXPECT_TRUE(Touched.starts_with(Folder) &&
+                        Touched.find(u'\\', Folder.size()) == std::u16string::npos)
+                << EscapeForPrinting(Touched);
+        }
+    }
+    // The configuration application's own change of place goes by the same rule.
+    EXPECT_FALSE(StartProfiles()->ChangeCurrentProfileFileNameAndPath(u"\\\\server\\share\\a.pfd"));
 }
 
 } // namespace

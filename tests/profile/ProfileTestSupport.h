@@ -30,22 +30,30 @@ private:
     std::filesystem::path FPath;
 };
 
-// The simulated file system with faults switched on at will, and a log of every path that
-// was written or made, so a test can tell where a save went.
+// The simulated file system with faults switched on at will, a log of every path that was
+// written or made, so a test can tell where a save went, and logs of every path looked at or read.
 class TFlakyFileSystem : public platform::IFileSystem {
 public:
     explicit TFlakyFileSystem(platform::IFileSystem& AInner) : FInner(AInner) {}
 
-    bool FileExists(const std::u16string& APath) override { return FInner.FileExists(APath); }
+    bool FileExists(const std::u16string& APath) override {
+        FLookedAt.push_back(APath);
+        return FInner.FileExists(APath);
+    }
     std::optional<std::uint64_t> FileSize(const std::u16string& APath) override {
+        FLookedAt.push_back(APath);
         return FInner.FileSize(APath);
     }
-    bool FolderExists(const std::u16string& APath) override { return FInner.FolderExists(APath); }
+    bool FolderExists(const std::u16string& APath) override {
+        FLookedAt.push_back(APath);
+        return FInner.FolderExists(APath);
+    }
     bool MakeFolder(const std::u16string& APath) override {
         FTouched.push_back(APath);
         return FInner.MakeFolder(APath);
     }
     std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::u16string& APath) override {
+        FRead.push_back(APath);
         return FFailRead ? std::nullopt : FInner.ReadWholeFile(APath);
     }
     bool WriteWholeFile(const std::u16string& APath, const void* AData,
@@ -62,17 +70,22 @@ public:
         return !FFailReplace && FInner.ReplaceWith(ASource, ATarget);
     }
     bool RemoveFile(const std::u16string& APath) override { return FInner.RemoveFile(APath); }
+    platform::TDriveType DriveType(char16_t ADriveLetter) override {
+        return FInner.DriveType(ADriveLetter);
+    }
 
     bool FFailRead = false;
     bool FFailWrite = false;
     bool FFailReplace = false;
     std::vector<std::u16string> FTouched;
+    std::vector<std::u16string> FLookedAt;
+    std::vector<std::u16string> FRead;
 
 private:
     platform::IFileSystem& FInner;
 };
 
-// A registry that can refuse to create keys or to store values.
+// A registry that can refuse to create keys or to store values, with a log of the values read.
 class TFlakyRegistry : public platform::IRegistry {
 public:
     explicit TFlakyRegistry(platform::IRegistry& AInner) : FInner(AInner) {}
@@ -83,7 +96,12 @@ public:
     }
     std::optional<platform::TRegValue> ReadValue(const std::u16string& AKeyPath,
                                                  const std::u16string& AName) override {
+        FRead.push_back(AName);
         return FInner.ReadValue(AKeyPath, AName);
+    }
+    std::optional<std::uint64_t> ValueSize(const std::u16string& AKeyPath,
+                                           const std::u16string& AName) override {
+        return FInner.ValueSize(AKeyPath, AName);
     }
     bool WriteBinaryValue(const std::u16string& AKeyPath, const std::u16string& AName,
                           const void* AData, std::size_t ASize) override {
@@ -96,6 +114,7 @@ public:
 
     bool FRefuseKeys = false;
     bool FRefuseWrites = false;
+    std::vector<std::u16string> FRead; // value names
 
 private:
     platform::IRegistry& FInner;

@@ -32,6 +32,10 @@ public:
     // Reads are traced too: a reload is what the configuration application's notices cause.
     std::optional<platform::TRegValue> ReadValue(const std::u16string& AKeyPath,
                                                  const std::u16string& AName) override;
+    std::optional<std::uint64_t> ValueSize(const std::u16string& AKeyPath,
+                                           const std::u16string& AName) override {
+        return FInner.ValueSize(AKeyPath, AName);
+    }
     bool WriteBinaryValue(const std::u16string& AKeyPath, const std::u16string& AName,
                           const void* AData, std::size_t ASize) override;
     bool WriteDWordValue(const std::u16string& AKeyPath, const std::u16string& AName,
@@ -64,6 +68,9 @@ public:
     bool WriteWholeFile(const std::u16string& APath, const void* AData, std::size_t ASize) override;
     bool ReplaceWith(const std::u16string& ASource, const std::u16string& ATarget) override;
     bool RemoveFile(const std::u16string& APath) override;
+    platform::TDriveType DriveType(char16_t ADriveLetter) override {
+        return FInner.DriveType(ADriveLetter);
+    }
 
 private:
     platform::IFileSystem& FInner;

@@ -23,6 +23,10 @@ bool IsWholeUtf16(std::u16string_view AText) {
     return true;
 }
 
+bool IsDriveLetter(char16_t AChar) {
+    return (AChar >= u'A' && AChar <= u'Z') || (AChar >= u'a' && AChar <= u'z');
+}
+
 } // namespace
 
 TSimFileSystem::TSimFileSystem(fs::path ARoot) : FRoot(std::move(ARoot)) {
@@ -42,7 +46,8 @@ std::optional<fs::path> TSimFileSystem::HostPath(const std::u16string& APath) co
         std::u16string Part = APath.substr(Start, End - Start);
         Start = End + 1;
         if (First && Part.size() == 2 && Part[1] == u':') {
-            Part.pop_back(); // the drive letter becomes a folder of the root
+            // The drive letter becomes a folder of the root; "c:" and "C:" are one drive.
+            Part = std::u16string(1, UpperCaseOf(Part[0]));
         }
         First = false;
         if (Part.empty() || Part == u".") {
@@ -201,6 +206,20 @@ bool TSimFileSystem::RemoveFile(const std::u16string& APath) {
     auto Path = HostPath(APath);
     std::error_code Error;
     return Path && fs::is_regular_file(*Path, Error) && MayChange() && fs::remove(*Path, Error);
+}
+
+platform::TDriveType TSimFileSystem::DriveType(char16_t ADriveLetter) {
+    if (!IsDriveLetter(ADriveLetter)) {
+        return platform::TDriveType::NoRootFolder;
+    }
+    std::lock_guard Guard(FLock);
+    auto Type = FDriveTypes.find(UpperCaseOf(ADriveLetter));
+    return Type == FDriveTypes.end() ? platform::TDriveType::NoRootFolder : Type->second;
+}
+
+void TSimFileSystem::SetDriveType(char16_t ADriveLetter, platform::TDriveType AType) {
+    std::lock_guard Guard(FLock);
+    FDriveTypes[UpperCaseOf(ADriveLetter)] = AType;
 }
 
 } // namespace vanto::sim

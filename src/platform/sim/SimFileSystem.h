@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <mutex>
 #include <optional>
 
@@ -24,6 +25,9 @@ public:
     bool WriteWholeFile(const std::u16string& APath, const void* AData, std::size_t ASize) override;
     bool ReplaceWith(const std::u16string& ASource, const std::u16string& ATarget) override;
     bool RemoveFile(const std::u16string& APath) override;
+    // C: is a fixed drive; every other letter names no drive until a test gives it a type.
+    platform::TDriveType DriveType(char16_t ADriveLetter) override;
+    void SetDriveType(char16_t ADriveLetter, platform::TDriveType AType);
 
     std::optional<std::filesystem::path> HostPath(const std::u16string& APath) const;
     const std::filesystem::path& Root() const { return FRoot; }
@@ -49,6 +53,7 @@ private:
     std::optional<std::uint64_t> FFreeBytes;
     std::optional<std::size_t> FChangesAllowed; // no limit when empty
     bool FRefuseFolders = false;
+    std::map<char16_t, platform::TDriveType> FDriveTypes{{u'C', platform::TDriveType::Fixed}};
 };
 
 } // namespace vanto::sim

@@ -215,6 +215,20 @@ std::optional<TRegValue> TSimRegistry::ReadValue(const std::u16string& AKeyPath,
     return Value->second.FValue;
 }
 
+std::optional<std::uint64_t> TSimRegistry::ValueSize(const std::u16string& AKeyPath,
+                                                     const std::u16string& AName) {
+    std::lock_guard Guard(FLock);
+    auto Key = FKeys.find(Normalize(AKeyPath));
+    if (Key == FKeys.end()) {
+        return std::nullopt;
+    }
+    auto Value = Key->second.FValues.find(Normalize(AName));
+    if (Value == Key->second.FValues.end()) {
+        return std::nullopt;
+    }
+    return Value->second.FValue.FData.size();
+}
+
 std::vector<std::pair<std::u16string, TRegValue>>
 TSimRegistry::Values(const std::u16string& AKeyPath) {
     std::lock_guard Guard(FLock);

@@ -29,6 +29,8 @@ public:
     bool CreateKey(const std::u16string& AKeyPath) override;
     std::optional<platform::TRegValue> ReadValue(const std::u16string& AKeyPath,
                                                  const std::u16string& AName) override;
+    std::optional<std::uint64_t> ValueSize(const std::u16string& AKeyPath,
+                                           const std::u16string& AName) override;
     bool WriteBinaryValue(const std::u16string& AKeyPath, const std::u16string& AName,
                           const void* AData, std::size_t ASize) override;
     bool WriteDWordValue(const std::u16string& AKeyPath, const std::u16string& AName,

@@ -71,6 +71,25 @@ bool WriteAll(HANDLE AFile, const std::uint8_t* AData, std::size_t ASize) {
     return true;
 }
 
+platform::TDriveType DriveTypeOf(UINT AType) {
+    switch (AType) {
+    case DRIVE_NO_ROOT_DIR:
+        return platform::TDriveType::NoRootFolder;
+    case DRIVE_REMOVABLE:
+        return platform::TDriveType::Removable;
+    case DRIVE_FIXED:
+        return platform::TDriveType::Fixed;
+    case DRIVE_REMOTE:
+        return platform::TDriveType::Remote;
+    case DRIVE_CDROM:
+        return platform::TDriveType::CdRom;
+    case DRIVE_RAMDISK:
+        return platform::TDriveType::RamDisk;
+    default:
+        return platform::TDriveType::Unknown;
+    }
+}
+
 } // namespace
 
 bool TWin32FileSystem::FileExists(const std::u16string& APath) {
@@ -135,6 +154,17 @@ bool TWin32FileSystem::ReplaceWith(const std::u16string& ASource, const std::u16
 
 bool TWin32FileSystem::RemoveFile(const std::u16string& APath) {
     return DeleteFileW(AsWide(APath)) != 0;
+}
+
+platform::TDriveType TWin32FileSystem::DriveType(char16_t ADriveLetter) {
+    const bool IsLetter = (ADriveLetter >= u'A' && ADriveLetter <= u'Z') ||
+                          (ADriveLetter >= u'a' && ADriveLetter <= u'z');
+    if (!IsLetter) {
+        return platform::TDriveType::NoRootFolder;
+    }
+    // The call takes the root with its '\'; "X:" alone is not one.
+    const wchar_t Root[] = {static_cast<wchar_t>(ADriveLetter), L':', L'\\', L'\0'};
+    return DriveTypeOf(GetDriveTypeW(Root));
 }
 
 } // namespace vanto::win32

@@ -17,6 +17,7 @@ public:
     bool WriteWholeFile(const std::u16string& APath, const void* AData, std::size_t ASize) override;
     bool ReplaceWith(const std::u16string& ASource, const std::u16string& ATarget) override;
     bool RemoveFile(const std::u16string& APath) override;
+    platform::TDriveType DriveType(char16_t ADriveLetter) override;
 };
 
 } // namespace vanto::win32

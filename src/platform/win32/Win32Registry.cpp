@@ -95,6 +95,21 @@ std::optional<platform::TRegValue> TWin32Registry::ReadValue(const std::u16strin
     return Value;
 }
 
+std::optional<std::uint64_t> TWin32Registry::ValueSize(const std::u16string& AKeyPath,
+                                                       const std::u16string& AName) {
+    TOpenKey Key;
+    if (!Key.Open(AKeyPath, KEY_QUERY_VALUE)) {
+        return std::nullopt;
+    }
+    // Without a buffer the call only reports the size, whatever it is.
+    DWORD Size = 0;
+    if (RegQueryValueExW(Key.Get(), AsWide(AName), nullptr, nullptr, nullptr, &Size) !=
+        ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    return Size;
+}
+
 bool TWin32Registry::WriteBinaryValue(const std::u16string& AKeyPath, const std::u16string& AName,
                                       const void* AData, std::size_t ASize) {
     return WriteValue(AKeyPath, AName, REG_BINARY, AData, ASize);

@@ -134,5 +134,21 @@ TEST_F(Win32FileSystemTest, MakeFolderCreatesOneLevelBelowAnExistingParent) {
     EXPECT_FALSE(FFiles.MakeFolder(PathOf(u"Plain")));
 }
 
+TEST_F(Win32FileSystemTest, DriveTypesAreThoseOfTheLettersRoots) {
+    // The temporary folder lies on the system's own disk.
+    EXPECT_EQ(FFiles.DriveType(FFolder[0]), platform::TDriveType::Fixed);
+    EXPECT_EQ(FFiles.DriveType(LowerCaseOf(FFolder[0])), platform::TDriveType::Fixed);
+    EXPECT_EQ(FFiles.DriveType(u'1'), platform::TDriveType::NoRootFolder);
+    const DWORD Present = GetLogicalDrives();
+    for (int Letter = 0; Letter < 26; ++Letter) {
+        if ((Present & (1u << Letter)) == 0) {
+            EXPECT_EQ(FFiles.DriveType(static_cast<char16_t>(u'A' + Letter)),
+                      platform::TDriveType::NoRootFolder)
+                << static_cast<char>('A' + Letter);
+            break;
+        }
+    }
+}
+
 } // namespace
 } // namespace vanto::win32

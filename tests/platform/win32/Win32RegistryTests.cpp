@@ -57,6 +57,17 @@ TEST_F(Win32RegistryTest, CreatedKeyKeepsBinaryAndDWordValuesWithTheirTypes) {
     EXPECT_TRUE(ReadEmpty->FData.empty());
 }
 
+TEST_F(Win32RegistryTest, ValueSizesAreToldForAnyTypeAndNotForMissingValues) {
+    ASSERT_TRUE(FRegistry.CreateKey(FKey));
+    const std::vector<std::uint8_t> Blob(200000, 0x5A); // larger than any record
+    ASSERT_TRUE(FRegistry.WriteBinaryValue(FKey, u"Blob", Blob.data(), Blob.size()));
+    ASSERT_TRUE(FRegistry.WriteDWordValue(FKey, u"Number", 7));
+    EXPECT_EQ(FRegistry.ValueSize(FKey, u"BLOB"), std::optional<std::uint64_t>(Blob.size()));
+    EXPECT_EQ(FRegistry.ValueSize(FKey, u"Number"), std::optional<std::uint64_t>(4));
+    EXPECT_EQ(FRegistry.ValueSize(FKey, u"Missing"), std::nullopt);
+    EXPECT_EQ(FRegistry.ValueSize(FKey + u"\\Missing", u"Blob"), std::nullopt);
+}
+
 TEST_F(Win32RegistryTest, RewritingAValueReplacesItsType) {
     ASSERT_TRUE(FRegistry.CreateKey(FKey));
     const std::uint8_t Bytes[] = {1, 2, 3};
