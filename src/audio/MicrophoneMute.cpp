@@ -27,23 +27,7 @@ TAudioControl::~TAudioControl() {
 
 void TAudioControl::InitAudioEndpoint() {
     try {
-        // The old enumerator goes before a new one is asked for, as a COM reference would.
-        FMMDevEnum.reset();
-        FMMDevEnum = FAudio.CreateDeviceEnumerator();
-        if (!FMMDevEnum) {
-            return;
-        }
-        FMMDev = FMMDevEnum->DefaultAudioEndpoint(platform::TAudioDataFlow::Capture,
-                                                  platform::TAudioRole::Multimedia);
-        if (!FMMDev) {
-            return;
-        }
-        FEndpoint = FMMDev->ActivateEndpointVolume();
-        if (!FEndpoint) {
-            return;
-        }
-        FEndpoint->RegisterControlChangeNotify(
-            std::make_shared<TMyEndpointVolumeCallback>(FVolumeUpdating));
+        TakeDefaultMicrophone(false);
     } catch (...) {
         // A toggle that cannot be set up stays silent; the next press tries again.
     }
@@ -55,19 +39,66 @@ void TAudioControl::MicrophoneMute() {
         SetMixerMute(!GetMixerMute());
         return;
     }
-    if (!FEndpoint) {
-        InitAudioEndpoint();
-        if (!FEndpoint) {
+    try {
+        const TTaken Taken = TakeDefaultMicrophone(false);
+        if (Taken == TTaken::None || ToggleMute()) {
             return;
         }
-    }
-    try {
-        // Without a known state a blind write could mute a microphone the user wanted on.
-        if (const std::optional<bool> Muted = FEndpoint->GetMute()) {
-            FEndpoint->SetMute(!*Muted);
+        // The same microphone, unplugged and plugged in again since it was taken: the volume
+        // control it gave then answers no more.
+        if (Taken == TTaken::Kept && TakeDefaultMicrophone(true) == TTaken::Fresh) {
+            ToggleMute();
         }
     } catch (...) {
     }
+}
+
+TAudioControl::TTaken TAudioControl::TakeDefaultMicrophone(bool ARenew) {
+    if (!FMMDevEnum) {
+        FMMDevEnum = FAudio.CreateDeviceEnumerator();
+        if (!FMMDevEnum) {
+            return TTaken::None;
+        }
+    }
+    std::unique_ptr<platform::IAudioDevice> Device = FMMDevEnum->DefaultAudioEndpoint(
+        platform::TAudioDataFlow::Capture, platform::TAudioRole::Multimedia);
+    std::u16string Id = Device ? Device->Id() : std::u16string();
+    if (Device && FEndpoint && !ARenew && !Id.empty() && Id == FMMDevId) {
+        return TTaken::Kept;
+    }
+    // The old registration ends before a new one is made, so one listener is told at a time.
+    ReleaseMicrophone();
+    if (Device) {
+        if (std::unique_ptr<platform::IAudioEndpointVolume> Endpoint =
+                Device->ActivateEndpointVolume()) {
+            FMMDev = std::move(Device);
+            FMMDevId = std::move(Id);
+            FEndpoint = std::move(Endpoint);
+            FEndpoint->RegisterControlChangeNotify(
+                std::make_shared<TMyEndpointVolumeCallback>(FVolumeUpdating));
+            return TTaken::Fresh;
+        }
+    }
+    // The enumerator goes as well, so that the next press starts from nothing: after the audio
+    // service restarts, an enumerator from before only gives errors.
+    FMMDevEnum.reset();
+    return TTaken::None;
+}
+
+void TAudioControl::ReleaseMicrophone() {
+    FEndpoint.reset();
+    FMMDev.reset();
+    FMMDevId.clear();
+}
+
+bool TAudioControl::ToggleMute() {
+    // Without a known state a blind write could mute a microphone the user wanted on.
+    const std::optional<bool> Muted = FEndpoint->GetMute();
+    if (!Muted) {
+        return false;
+    }
+    FEndpoint->SetMute(!*Muted);
+    return true;
 }
 
 bool TAudioControl::GetMixerMute() {

@@ -27,6 +27,10 @@ private:
 // The microphone mute toggle that the main form owns: Core Audio's default capture endpoint on
 // NT 6 and later, mixer device 0's microphone line before. Runs on the main thread and never
 // fails outward; the only things the user may see are the two mixer error boxes.
+//
+// The default microphone is asked for at every press, since a headset may have been plugged in
+// or another default chosen since the last one; its volume control is kept only while it stays
+// the default.
 class TAudioControl {
 public:
     TAudioControl(platform::IAudio& AAudio, platform::IMessageBox& AMessageBox);
@@ -34,9 +38,10 @@ public:
     TAudioControl(const TAudioControl&) = delete;
     TAudioControl& operator=(const TAudioControl&) = delete;
 
-    // Sets up the endpoint objects as far as they can be had; what was obtained stays.
+    // Takes the default microphone's volume control now, where there is one.
     void InitAudioEndpoint();
-    // Toggles the mute of the default microphone.
+    // Toggles the mute of the microphone that is the default at this moment; without one it
+    // does nothing.
     void MicrophoneMute();
     // The microphone line's mute control; false when it could not be read.
     bool GetMixerMute();
@@ -47,6 +52,14 @@ public:
 
 private:
     enum class TMixerAccess { Read, Write };
+    enum class TTaken { None, Kept, Fresh };
+
+    // The default microphone's volume control: the one held when it is still the default
+    // (unless ARenew), else a fresh one; on None nothing is held.
+    TTaken TakeDefaultMicrophone(bool ARenew);
+    void ReleaseMicrophone();
+    // False when the state could not be read, and nothing was written.
+    bool ToggleMute();
     // One pass over mixer device 0's microphone mute control; none when nothing was read.
     std::optional<bool> AccessMixerMute(TMixerAccess AAccess, bool AValue);
 
@@ -56,6 +69,7 @@ private:
     std::atomic<bool> FVolumeUpdating{false};
     std::unique_ptr<platform::IAudioDeviceEnumerator> FMMDevEnum;
     std::unique_ptr<platform::IAudioDevice> FMMDev;
+    std::u16string FMMDevId;
     std::unique_ptr<platform::IAudioEndpointVolume> FEndpoint;
 };
 

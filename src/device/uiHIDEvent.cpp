@@ -14,7 +14,9 @@ constexpr std::uint32_t START_DELAY_MS = 1500;
 
 bool IsInterfaceHeader(platform::TLParam ALParam) {
     const auto* Header = reinterpret_cast<const platform::TDeviceBroadcastHeader*>(ALParam);
-    return Header != nullptr &&
+    // Any window may be sent this message; a record that says it is shorter than the header
+    // ends before the device type, so that field is not read.
+    return Header != nullptr && Header->dbch_size >= sizeof(platform::TDeviceBroadcastHeader) &&
            Header->dbch_devicetype == platform::DBT_DEVTYP_DEVICEINTERFACE_TYPE;
 }
 

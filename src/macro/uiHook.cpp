@@ -200,8 +200,6 @@ void TuiHook::RecordKeyboardSingleKey() { EnableKeyboard(&TuiHook::SingleKeyHook
 void TuiHook::StopRecordKeyboardSingleKey() { DisableKeyboard(); }
 
 void TuiHook::RecordKeyboardComboKey() {
-    // Modifiers are known from the events the recorder sees; none is assumed held at the start.
-    FHeldModifiers = 0;
     EnableKeyboard(&TuiHook::ComboKeyHookProc);
     FLastTimeKeyboardCombo.reset();
 }

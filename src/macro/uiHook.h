@@ -413,9 +413,6 @@ private:
 
     TCOMBOKEY FComboKeyInfo{};
     std::u16string FComboKeyString;
-    // The eight modifier keys as seen by the combination recorder since it started, one bit
-    // each (see ModifierBit in uiHookKeyboard.cpp).
-    std::uint8_t FHeldModifiers = 0;
 
     std::uint32_t FTotalMacroTime = 0;
     platform::TKBDLLHOOKSTRUCT FLastMacroKey{};

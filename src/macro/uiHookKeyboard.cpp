@@ -5,7 +5,9 @@
 #include "keys/uiKeyCode.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
+#include <string_view>
 
 namespace vanto {
 
@@ -14,29 +16,34 @@ using platform::TKBDLLHOOKSTRUCT;
 namespace {
 
 constexpr std::uint32_t VK_LSHIFT_CODE = 0xA0;
+constexpr std::uint32_t VK_RSHIFT_CODE = 0xA1;
+constexpr std::uint32_t VK_LCONTROL_CODE = 0xA2;
+constexpr std::uint32_t VK_RCONTROL_CODE = 0xA3;
+constexpr std::uint32_t VK_LMENU_CODE = 0xA4;
 constexpr std::uint32_t VK_RMENU_CODE = 0xA5;
 constexpr std::uint32_t VK_LWIN_CODE = 0x5B;
 constexpr std::uint32_t VK_RWIN_CODE = 0x5C;
 
-// The low-level hook names each modifier by side.
-constexpr std::uint8_t SHIFT_BITS = 0x03; // VK_LSHIFT, VK_RSHIFT
-constexpr std::uint8_t CTRL_BITS = 0x0C;  // VK_LCONTROL, VK_RCONTROL
-constexpr std::uint8_t ALT_BITS = 0x30;   // VK_LMENU, VK_RMENU
-constexpr std::uint8_t WIN_BITS = 0xC0;   // VK_LWIN, VK_RWIN
-
-// The bit of one of the eight modifier keys, 0 for any other key.
-std::uint8_t ModifierBit(std::uint32_t AVirtualKey) {
-    if (AVirtualKey >= VK_LSHIFT_CODE && AVirtualKey <= VK_RMENU_CODE) {
-        return static_cast<std::uint8_t>(1u << (AVirtualKey - VK_LSHIFT_CODE));
-    }
-    if (AVirtualKey == VK_LWIN_CODE) {
-        return 0x40;
-    }
-    if (AVirtualKey == VK_RWIN_CODE) {
-        return 0x80;
-    }
-    return 0;
+// The low-level hook names each modifier by side: VK_LSHIFT..VK_RMENU, VK_LWIN, VK_RWIN.
+bool IsModifierKey(std::uint32_t AVirtualKey) {
+    return (AVirtualKey >= VK_LSHIFT_CODE && AVirtualKey <= VK_RMENU_CODE) ||
+           AVirtualKey == VK_LWIN_CODE || AVirtualKey == VK_RWIN_CODE;
 }
+
+struct TComboModifier {
+    std::uint32_t FLeftKey;
+    std::uint32_t FRightKey;
+    std::uint16_t FBit;
+    std::u16string_view FPrefix;
+};
+
+// In the order their names lead the combination's text.
+constexpr std::array<TComboModifier, 4> COMBO_MODIFIERS{{
+    {VK_LCONTROL_CODE, VK_RCONTROL_CODE, 2, u"Ctrl+"},
+    {VK_LMENU_CODE, VK_RMENU_CODE, 1, u"Alt+"},
+    {VK_LWIN_CODE, VK_RWIN_CODE, 8, u"Win+"},
+    {VK_LSHIFT_CODE, VK_RSHIFT_CODE, 4, u"Shift+"},
+}};
 
 std::int32_t StateOf(const TKBDLLHOOKSTRUCT& ARecord) {
     return (ARecord.flags & platform::LLKHF_UP_FLAG) != 0 ? 0 : 1;
@@ -108,16 +115,10 @@ void TuiHook::DoSingleKeyHook(const TKBDLLHOOKSTRUCT& ARecord, TBlockFlag& ABloc
 
 // A key with the modifiers held, and a second key when it follows within 100 ms.
 void TuiHook::DoComboKeyHook(const TKBDLLHOOKSTRUCT& ARecord, TBlockFlag& ABlock) {
-    const bool Release = StateOf(ARecord) == 0;
-    // The modifiers are read from the events themselves: this hook sees them all.
-    if (const std::uint8_t Bit = ModifierBit(ARecord.vkCode); Bit != 0) {
-        FHeldModifiers = Release ? static_cast<std::uint8_t>(FHeldModifiers & ~Bit)
-                                 : static_cast<std::uint8_t>(FHeldModifiers | Bit);
-    }
     if (!OnRecordKeyboardComboKey && !OnRecordKeyboardComboKey2) {
         return;
     }
-    if (Release || ModifierBit(ARecord.vkCode) != 0) {
+    if (StateOf(ARecord) == 0 || IsModifierKey(ARecord.vkCode)) {
         return;
     }
 
@@ -128,22 +129,15 @@ void TuiHook::DoComboKeyHook(const TKBDLLHOOKSTRUCT& ARecord, TBlockFlag& ABlock
         Combo = TCOMBOKEY{};
     }
 
+    // The system's key state, not the events seen: a modifier may have been held before the
+    // recording started, and the secure desktop keeps the release of Ctrl+Alt+Del and Win+L
+    // from every hook.
     std::u16string Prefix;
-    if ((FHeldModifiers & CTRL_BITS) != 0) {
-        Combo.nModifier |= 2;
-        Prefix += u"Ctrl+";
-    }
-    if ((FHeldModifiers & ALT_BITS) != 0) {
-        Combo.nModifier |= 1;
-        Prefix += u"Alt+";
-    }
-    if ((FHeldModifiers & WIN_BITS) != 0) {
-        Combo.nModifier |= 8;
-        Prefix += u"Win+";
-    }
-    if ((FHeldModifiers & SHIFT_BITS) != 0) {
-        Combo.nModifier |= 4;
-        Prefix += u"Shift+";
+    for (const TComboModifier& Modifier : COMBO_MODIFIERS) {
+        if (FLibrary.KeyDown(Modifier.FLeftKey) || FLibrary.KeyDown(Modifier.FRightKey)) {
+            Combo.nModifier |= Modifier.FBit;
+            Prefix += Modifier.FPrefix;
+        }
     }
 
     const auto Key = static_cast<std::uint16_t>(ARecord.vkCode);

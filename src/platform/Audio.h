@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace vanto::platform {
 
@@ -43,6 +44,9 @@ public:
 class IAudioDevice {
 public:
     virtual ~IAudioDevice() = default;
+    // Names the endpoint for as long as the system knows it, unplugging and plugging in again
+    // included; empty when it could not be read.
+    virtual std::u16string Id() = 0;
     // None when the endpoint has no volume control to give.
     virtual std::unique_ptr<IAudioEndpointVolume> ActivateEndpointVolume() = 0;
 };

@@ -70,6 +70,11 @@ public:
     virtual void DisableKeyboardHook() = 0;
     virtual void EnableMouseHook(THookCallback ACallback, void* AContext) = 0;
     virtual void DisableMouseHook() = 0;
+    // Whether the key is down at this moment, as the system knows it, by virtual-key code
+    // (VK_LCONTROL and VK_RCONTROL tell the sides apart). A key pressed before any hook was
+    // set counts, and one whose release went to another desktop does not. Inside a keyboard
+    // callback the event being delivered has not reached this state yet.
+    virtual bool KeyDown(std::uint32_t AVirtualKey) = 0;
 };
 
 } // namespace vanto::platform

@@ -103,6 +103,43 @@ TEST_F(MicrophoneMuteTest, AMicrophoneThatGoesAwayLaterIsLeftAlone) {
     EXPECT_THAT(FMessages.Shown(), IsEmpty());
 }
 
+TEST_F(MicrophoneMuteTest, EachPressTogglesTheMicrophoneThatIsTheDefaultThen) {
+    FControl.InitAudioEndpoint();
+    const std::size_t Headset = FAudio.AddMicrophone();
+    FControl.MicrophoneMute();
+    FAudio.SetDefaultMicrophone(Headset);
+    FControl.MicrophoneMute();
+    EXPECT_TRUE(FAudio.MicrophoneMuted(0));
+    EXPECT_TRUE(FAudio.MicrophoneMuted(Headset));
+    // Only the microphone in use is listened to.
+    EXPECT_EQ(FAudio.RegisteredCallbacks(), 1u);
+
+    FAudio.SetDefaultMicrophone(0);
+    FControl.MicrophoneMute();
+    EXPECT_FALSE(FAudio.MicrophoneMuted(0));
+    EXPECT_TRUE(FAudio.MicrophoneMuted(Headset));
+    EXPECT_THAT(FMessages.Shown(), IsEmpty());
+}
+
+TEST_F(MicrophoneMuteTest, AMicrophoneUnpluggedAndPluggedInAgainIsToggledAgain) {
+    FControl.MicrophoneMute();
+    FAudio.SetMicrophonePresent(false);
+    FControl.MicrophoneMute();
+    EXPECT_FALSE(FControl.HasEndpoint());
+    EXPECT_EQ(FAudio.RegisteredCallbacks(), 0u);
+    FAudio.SetMicrophonePresent(true);
+    FControl.MicrophoneMute();
+    EXPECT_FALSE(FAudio.MicrophoneMuted());
+
+    // Out and back in between two presses: what the control held from before answers no more.
+    FAudio.SetMicrophonePresent(false);
+    FAudio.SetMicrophonePresent(true);
+    FControl.MicrophoneMute();
+    EXPECT_TRUE(FAudio.MicrophoneMuted());
+    EXPECT_EQ(FAudio.RegisteredCallbacks(), 1u);
+    EXPECT_THAT(FMessages.Shown(), IsEmpty());
+}
+
 // A platform whose audio service throws instead of answering.
 class TThrowingAudio final : public platform::IAudio {
 public:

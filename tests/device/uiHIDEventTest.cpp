@@ -61,6 +61,10 @@ TEST_F(uiHIDEventTest, OnlyInterfaceHeadersCount) {
     platform::TDeviceBroadcastHeader Volume{12, 2, 0};
     FWindows.Send(FEvent.WindowHandle(), platform::WM_DEVICECHANGE_MESSAGE,
                   platform::DBT_DEVICEARRIVAL_EVENT, reinterpret_cast<platform::TLParam>(&Volume));
+    // Sized to end before its device type, which is not to be believed.
+    platform::TDeviceBroadcastHeader Short{4, platform::DBT_DEVTYP_DEVICEINTERFACE_TYPE, 0};
+    FWindows.Send(FEvent.WindowHandle(), platform::WM_DEVICECHANGE_MESSAGE,
+                  platform::DBT_DEVICEARRIVAL_EVENT, reinterpret_cast<platform::TLParam>(&Short));
     FWindows.Send(FEvent.WindowHandle(), platform::WM_DEVICECHANGE_MESSAGE,
                   platform::DBT_DEVICEREMOVECOMPLETE_EVENT, 0);
     FWindows.Send(FEvent.WindowHandle(), platform::WM_DEVICECHANGE_MESSAGE, 0x8003, 0);

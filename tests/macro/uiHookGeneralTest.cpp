@@ -183,6 +183,7 @@ public:
         FContext = AContext;
     }
     void DisableMouseHook() override { FCallback = nullptr; }
+    bool KeyDown(std::uint32_t) override { return false; }
 
     std::uint8_t Move(bool AInjected) {
         TMSLLHOOKSTRUCT Record;

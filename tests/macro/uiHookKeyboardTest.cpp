@@ -30,6 +30,7 @@ constexpr std::uint32_t VK_LSHIFT = 0xA0;
 constexpr std::uint32_t VK_LCONTROL = 0xA2;
 constexpr std::uint32_t VK_RCONTROL = 0xA3;
 constexpr std::uint32_t VK_LMENU = 0xA4;
+constexpr std::uint32_t VK_LWIN = 0x5B;
 constexpr std::uint32_t VK_RWIN = 0x5C;
 
 std::string Ascii(const std::u16string& AText) {
@@ -325,6 +326,24 @@ TEST_F(uiHookKeyboardTest, ModifiersComeInTheOrderCtrlAltWinShift) {
     KeyAt(2000, VK_X);
     EXPECT_THAT(FLines, ElementsAre("83/0 0/0 6 Ctrl+Shift+S", "88/0 0/0 15 Ctrl+Alt+Win+Shift+X",
                                     "88/0 0/0 0 X"));
+}
+
+// The hook sees neither a press made before recording nor the releases the secure desktop keeps.
+TEST_F(uiHookKeyboardTest, TheModifiersAreTheKeysDownNowNotTheEventsSeen) {
+    FLibrary.HoldKeyUnseen(VK_RCONTROL);
+    ListenToCombo();
+    FHook.RecordKeyboardComboKey();
+    KeyAt(0, VK_C);
+    KeyAt(100, VK_RCONTROL, true, true);
+    // Ctrl+Alt+Del, then Win+L: back on this desktop nothing is held any more.
+    KeyAt(1000, VK_LCONTROL);
+    KeyAt(1000, VK_LMENU);
+    FLibrary.ReleaseKeyUnseen(VK_LCONTROL);
+    FLibrary.ReleaseKeyUnseen(VK_LMENU);
+    KeyAt(5000, VK_LWIN);
+    FLibrary.ReleaseKeyUnseen(VK_LWIN);
+    KeyAt(9000, VK_S);
+    EXPECT_THAT(FLines, ElementsAre("67/0 0/0 2 Ctrl+C", "83/0 0/0 0 S"));
 }
 
 TEST_F(uiHookKeyboardTest, TwoLettersWithin100MsMakeOneCombinationAndAThirdStartsAnew) {

@@ -49,6 +49,7 @@ public:
         FCalls.push_back("disable mouse");
         FLibrary.DisableMouseHook();
     }
+    bool KeyDown(std::uint32_t AVirtualKey) override { return FLibrary.KeyDown(AVirtualKey); }
 
     std::vector<std::string> FCalls;
 

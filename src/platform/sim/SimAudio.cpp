@@ -1,11 +1,21 @@
 #include "platform/sim/SimAudio.h"
 
+#include "platform/Utf16.h"
+
 #include <algorithm>
+#include <tuple>
 #include <utility>
 
 namespace vanto::sim {
 
 using platform::IAudioEndpointVolumeCallback;
+
+struct TSimAudio::TMicrophone {
+    bool FPresent = true;
+    bool FMuted = false;
+    // Counts the times it was unplugged: what it handed out before answers no more.
+    std::uint64_t FUnplugs = 0;
+};
 
 struct TSimAudio::TState {
     // Taken before FLock whenever both are held. Callbacks run under it, so that a registration
@@ -15,16 +25,19 @@ struct TSimAudio::TState {
 
     platform::TSystemVersion FVersion{true, 10};
     bool FServiceAvailable = true;
-    bool FMicrophonePresent = true;
     bool FActivateFails = false;
-    bool FMuted = false;
+    std::vector<TMicrophone> FMicrophones{1};
+    std::size_t FDefault = 0;
     std::size_t FEnumeratorsCreated = 0;
     std::size_t FEndpointRequests = 0;
     std::size_t FNotificationsDelivered = 0;
     platform::TAudioDataFlow FLastFlow = platform::TAudioDataFlow::Render;
     platform::TAudioRole FLastRole = platform::TAudioRole::Console;
     std::uint64_t FNextRegistration = 1;
-    std::vector<std::pair<std::uint64_t, std::shared_ptr<IAudioEndpointVolumeCallback>>> FCallbacks;
+    // Registration, microphone, listener.
+    std::vector<
+        std::tuple<std::uint64_t, std::size_t, std::shared_ptr<IAudioEndpointVolumeCallback>>>
+        FCallbacks;
 
     TSimMixerSetup FMixer;
     bool FMixerMicrophoneMuted = false;
@@ -32,13 +45,21 @@ struct TSimAudio::TState {
     std::size_t FMixerOpens = 0;
     std::size_t FMixersOpenNow = 0;
 
-    void Deliver() {
+    // Whether something the microphone handed out is still good; the caller holds FLock.
+    bool Answers(std::size_t AMicrophone, std::uint64_t AUnplugs) const {
+        const TMicrophone& Microphone = FMicrophones[AMicrophone];
+        return Microphone.FPresent && Microphone.FUnplugs == AUnplugs;
+    }
+
+    void Deliver(std::size_t AMicrophone) {
         std::lock_guard Notifying(FNotifyLock);
         std::vector<std::shared_ptr<IAudioEndpointVolumeCallback>> Callbacks;
         {
             std::lock_guard Guard(FLock);
-            for (const auto& Entry : FCallbacks) {
-                Callbacks.push_back(Entry.second);
+            for (const auto& [Registration, Microphone, Callback] : FCallbacks) {
+                if (Microphone == AMicrophone) {
+                    Callbacks.push_back(Callback);
+                }
             }
             FNotificationsDelivered += Callbacks.size();
         }
@@ -50,13 +71,14 @@ struct TSimAudio::TState {
 
 class TSimAudio::TEndpointVolume final : public platform::IAudioEndpointVolume {
 public:
-    explicit TEndpointVolume(std::shared_ptr<TState> AState) : FState(std::move(AState)) {}
+    TEndpointVolume(std::shared_ptr<TState> AState, std::size_t AMicrophone, std::uint64_t AUnplugs)
+        : FState(std::move(AState)), FMicrophone(AMicrophone), FUnplugs(AUnplugs) {}
 
     ~TEndpointVolume() override {
         std::lock_guard Notifying(FState->FNotifyLock);
         std::lock_guard Guard(FState->FLock);
         std::erase_if(FState->FCallbacks, [this](const auto& AEntry) {
-            return std::find(FRegistrations.begin(), FRegistrations.end(), AEntry.first) !=
+            return std::find(FRegistrations.begin(), FRegistrations.end(), std::get<0>(AEntry)) !=
                    FRegistrations.end();
         });
     }
@@ -69,52 +91,62 @@ public:
         std::lock_guard Notifying(FState->FNotifyLock);
         std::lock_guard Guard(FState->FLock);
         const std::uint64_t Registration = FState->FNextRegistration++;
-        FState->FCallbacks.emplace_back(Registration, std::move(ACallback));
+        FState->FCallbacks.emplace_back(Registration, FMicrophone, std::move(ACallback));
         FRegistrations.push_back(Registration);
         return true;
     }
 
     std::optional<bool> GetMute() override {
         std::lock_guard Guard(FState->FLock);
-        if (!FState->FMicrophonePresent) {
+        if (!FState->Answers(FMicrophone, FUnplugs)) {
             return std::nullopt;
         }
-        return FState->FMuted;
+        return FState->FMicrophones[FMicrophone].FMuted;
     }
 
     bool SetMute(bool AMute) override {
         {
             std::lock_guard Guard(FState->FLock);
-            if (!FState->FMicrophonePresent) {
+            if (!FState->Answers(FMicrophone, FUnplugs)) {
                 return false;
             }
-            FState->FMuted = AMute;
+            FState->FMicrophones[FMicrophone].FMuted = AMute;
         }
-        FState->Deliver();
+        FState->Deliver(FMicrophone);
         return true;
     }
 
 private:
     std::shared_ptr<TState> FState;
+    std::size_t FMicrophone;
+    std::uint64_t FUnplugs;
     std::vector<std::uint64_t> FRegistrations;
 };
 
 class TSimAudio::TDevice final : public platform::IAudioDevice {
 public:
-    explicit TDevice(std::shared_ptr<TState> AState) : FState(std::move(AState)) {}
+    TDevice(std::shared_ptr<TState> AState, std::size_t AMicrophone, std::uint64_t AUnplugs)
+        : FState(std::move(AState)), FMicrophone(AMicrophone), FUnplugs(AUnplugs) {}
+
+    std::u16string Id() override {
+        return u"{0.0.1.00000000}.{sim-microphone-" +
+               DecimalToUtf16(static_cast<long long>(FMicrophone)) + u"}";
+    }
 
     std::unique_ptr<platform::IAudioEndpointVolume> ActivateEndpointVolume() override {
         {
             std::lock_guard Guard(FState->FLock);
-            if (FState->FActivateFails || !FState->FMicrophonePresent) {
+            if (FState->FActivateFails || !FState->Answers(FMicrophone, FUnplugs)) {
                 return nullptr;
             }
         }
-        return std::make_unique<TEndpointVolume>(FState);
+        return std::make_unique<TEndpointVolume>(FState, FMicrophone, FUnplugs);
     }
 
 private:
     std::shared_ptr<TState> FState;
+    std::size_t FMicrophone;
+    std::uint64_t FUnplugs;
 };
 
 class TSimAudio::TEnumerator final : public platform::IAudioDeviceEnumerator {
@@ -123,17 +155,16 @@ public:
 
     std::unique_ptr<platform::IAudioDevice>
     DefaultAudioEndpoint(platform::TAudioDataFlow AFlow, platform::TAudioRole ARole) override {
-        {
-            std::lock_guard Guard(FState->FLock);
-            ++FState->FEndpointRequests;
-            FState->FLastFlow = AFlow;
-            FState->FLastRole = ARole;
-            // The machine has a microphone and nothing to play sound on.
-            if (AFlow != platform::TAudioDataFlow::Capture || !FState->FMicrophonePresent) {
-                return nullptr;
-            }
+        std::lock_guard Guard(FState->FLock);
+        ++FState->FEndpointRequests;
+        FState->FLastFlow = AFlow;
+        FState->FLastRole = ARole;
+        // The machine has microphones and nothing to play sound on.
+        const TMicrophone& Default = FState->FMicrophones[FState->FDefault];
+        if (AFlow != platform::TAudioDataFlow::Capture || !Default.FPresent) {
+            return nullptr;
         }
-        return std::make_unique<TDevice>(FState);
+        return std::make_unique<TDevice>(FState, FState->FDefault, Default.FUnplugs);
     }
 
 private:
@@ -266,7 +297,22 @@ void TSimAudio::SetServiceAvailable(bool AAvailable) {
 
 void TSimAudio::SetMicrophonePresent(bool APresent) {
     std::lock_guard Guard(FState->FLock);
-    FState->FMicrophonePresent = APresent;
+    TMicrophone& Default = FState->FMicrophones[FState->FDefault];
+    if (Default.FPresent && !APresent) {
+        ++Default.FUnplugs;
+    }
+    Default.FPresent = APresent;
+}
+
+std::size_t TSimAudio::AddMicrophone() {
+    std::lock_guard Guard(FState->FLock);
+    FState->FMicrophones.emplace_back();
+    return FState->FMicrophones.size() - 1;
+}
+
+void TSimAudio::SetDefaultMicrophone(std::size_t AMicrophone) {
+    std::lock_guard Guard(FState->FLock);
+    FState->FDefault = AMicrophone < FState->FMicrophones.size() ? AMicrophone : FState->FDefault;
 }
 
 void TSimAudio::SetActivateFails(bool AFails) {
@@ -276,19 +322,31 @@ void TSimAudio::SetActivateFails(bool AFails) {
 
 bool TSimAudio::MicrophoneMuted() const {
     std::lock_guard Guard(FState->FLock);
-    return FState->FMuted;
+    return FState->FMicrophones[FState->FDefault].FMuted;
+}
+
+bool TSimAudio::MicrophoneMuted(std::size_t AMicrophone) const {
+    std::lock_guard Guard(FState->FLock);
+    return AMicrophone < FState->FMicrophones.size() && FState->FMicrophones[AMicrophone].FMuted;
 }
 
 void TSimAudio::SetMicrophoneMuted(bool AMuted) {
+    std::size_t Default = 0;
     {
         std::lock_guard Guard(FState->FLock);
-        FState->FMuted = AMuted;
+        Default = FState->FDefault;
+        FState->FMicrophones[Default].FMuted = AMuted;
     }
-    FState->Deliver();
+    FState->Deliver(Default);
 }
 
 void TSimAudio::NotifyControlChange() {
-    FState->Deliver();
+    std::size_t Default = 0;
+    {
+        std::lock_guard Guard(FState->FLock);
+        Default = FState->FDefault;
+    }
+    FState->Deliver(Default);
 }
 
 std::size_t TSimAudio::EnumeratorsCreated() const {

@@ -22,8 +22,9 @@ struct TSimMixerSetup {
     bool FWriteFails = false;
 };
 
-// A simulated machine's audio: the system version, one microphone as the default capture
-// endpoint (which may be absent or refuse its volume control), and the legacy mixer.
+// A simulated machine's audio: the system version, microphones (one to begin with) of which one
+// is the default capture endpoint, and the legacy mixer. The default stays where a test puts
+// it, also while that microphone is unplugged.
 //
 // The microphone is shared by the main thread and whatever thread a test or scenario changes it
 // from, as a real one is shared with other programs; a change, from either side, is delivered
@@ -45,13 +46,20 @@ public:
 
     // The audio service itself; without it no enumerator can be created.
     void SetServiceAvailable(bool AAvailable);
-    // Plugs or unplugs the microphone; unplugged, there is no default capture endpoint.
+    // Plugs or unplugs the default microphone; unplugged, there is no default capture endpoint.
+    // Whatever it handed out before it was unplugged answers no more, also once it is back.
     void SetMicrophonePresent(bool APresent);
     void SetActivateFails(bool AFails);
+    // Plugs in one more microphone and gives its number; the first one is 0.
+    std::size_t AddMicrophone();
+    void SetDefaultMicrophone(std::size_t AMicrophone);
+    // The default microphone's mute, or that of the numbered one.
     bool MicrophoneMuted() const;
-    // A change made by someone else (another program, the user): callbacks run here.
+    bool MicrophoneMuted(std::size_t AMicrophone) const;
+    // A change of the default microphone made by someone else (another program, the user):
+    // its callbacks run here.
     void SetMicrophoneMuted(bool AMuted);
-    // Delivers one change notification without changing anything.
+    // Delivers one change notification of the default microphone without changing anything.
     void NotifyControlChange();
 
     // What the monitor asked of the endpoint side.
@@ -77,6 +85,7 @@ public:
     static constexpr std::uint32_t LINE_IN_MUTE_CONTROL_ID = 19;
 
 private:
+    struct TMicrophone;
     class TEndpointVolume;
     class TDevice;
     class TEnumerator;

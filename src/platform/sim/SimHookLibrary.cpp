@@ -64,9 +64,32 @@ bool TSimHookLibrary::MouseRecord(std::uint32_t AMessage, const platform::TMSLLH
 }
 
 bool TSimHookLibrary::KeyRecord(const platform::TKBDLLHOOKSTRUCT& ARecord, std::int32_t ACode) {
+    const bool Up = (ARecord.flags & platform::LLKHF_UP_FLAG) != 0;
     // A keyboard hook is told the keyboard message; the callbacks do not look at it.
-    const std::uintptr_t Message = (ARecord.flags & platform::LLKHF_UP_FLAG) != 0 ? 0x0101 : 0x0100;
-    return Deliver(FKeyboard, ACode, Message, &ARecord);
+    const bool Blocked = Deliver(FKeyboard, ACode, Up ? 0x0101 : 0x0100, &ARecord);
+    // The system updates a key's state after its hooks have seen the event, and not at all for
+    // an event a hook withheld.
+    if (!Blocked) {
+        SetKeyDown(ARecord.vkCode, !Up);
+    }
+    return Blocked;
+}
+
+bool TSimHookLibrary::KeyDown(std::uint32_t AVirtualKey) {
+    constexpr std::uint32_t VK_SHIFT_CODE = 0x10;
+    constexpr std::uint32_t VK_MENU_CODE = 0x12;
+    constexpr std::uint32_t VK_LSHIFT_CODE = 0xA0;
+    if (AVirtualKey >= VK_SHIFT_CODE && AVirtualKey <= VK_MENU_CODE) {
+        const std::uint32_t Left = VK_LSHIFT_CODE + 2 * (AVirtualKey - VK_SHIFT_CODE);
+        return FKeysDown[Left] || FKeysDown[Left + 1];
+    }
+    return AVirtualKey < FKeysDown.size() && FKeysDown[AVirtualKey];
+}
+
+void TSimHookLibrary::SetKeyDown(std::uint32_t AVirtualKey, bool ADown) {
+    if (AVirtualKey < FKeysDown.size()) {
+        FKeysDown[AVirtualKey] = ADown;
+    }
 }
 
 bool TSimHookLibrary::Deliver(const THook& AHook, std::int32_t ACode, std::uintptr_t AMessage,

@@ -3,6 +3,7 @@
 #include "platform/HookLibrary.h"
 #include "platform/sim/SimClock.h"
 
+#include <array>
 #include <cstdint>
 
 namespace vanto::sim {
@@ -20,6 +21,14 @@ public:
     void DisableKeyboardHook() override;
     void EnableMouseHook(platform::THookCallback ACallback, void* AContext) override;
     void DisableMouseHook() override;
+    // Follows the key events delivered here; the generic Shift, Ctrl and Alt codes answer for
+    // either side, as the system's do.
+    bool KeyDown(std::uint32_t AVirtualKey) override;
+
+    // The key changes state without any hook being told: a key already held when the hook was
+    // set, or a release the secure desktop kept for itself (Ctrl+Alt+Del, Win+L).
+    void HoldKeyUnseen(std::uint32_t AVirtualKey) { SetKeyDown(AVirtualKey, true); }
+    void ReleaseKeyUnseen(std::uint32_t AVirtualKey) { SetKeyDown(AVirtualKey, false); }
 
     // What the next Load finds on disk.
     void SetAvailability(platform::THookLoadResult AResult) { FAvailability = AResult; }
@@ -49,6 +58,7 @@ private:
     };
     static bool Deliver(const THook& AHook, std::int32_t ACode, std::uintptr_t AMessage,
                         const void* ARecord);
+    void SetKeyDown(std::uint32_t AVirtualKey, bool ADown);
 
     TSimClock& FClock;
     platform::THookLoadResult FAvailability = platform::THookLoadResult::Loaded;
@@ -56,6 +66,7 @@ private:
     int FLoadAttempts = 0;
     THook FKeyboard;
     THook FMouse;
+    std::array<bool, 256> FKeysDown{};
 };
 
 } // namespace vanto::sim

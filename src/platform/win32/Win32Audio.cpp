@@ -1,5 +1,7 @@
 #include "platform/win32/Win32Audio.h"
 
+#include "platform/win32/WideText.h"
+
 #include <windows.h>
 
 #include <endpointvolume.h>
@@ -149,6 +151,16 @@ private:
 class TAudioDevice final : public platform::IAudioDevice {
 public:
     explicit TAudioDevice(TComRef<IMMDevice> ADevice) : FDevice(std::move(ADevice)) {}
+
+    std::u16string Id() override {
+        LPWSTR Id = nullptr;
+        if (FAILED(FDevice->GetId(&Id)) || !Id) {
+            return {};
+        }
+        std::u16string Result = FromWide(Id);
+        CoTaskMemFree(Id);
+        return Result;
+    }
 
     std::unique_ptr<platform::IAudioEndpointVolume> ActivateEndpointVolume() override {
         TComRef<::IAudioEndpointVolume> Volume;

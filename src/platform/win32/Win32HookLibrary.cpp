@@ -163,4 +163,10 @@ void TWin32HookLibrary::DisableMouseHook() {
     }
 }
 
+bool TWin32HookLibrary::KeyDown(std::uint32_t AVirtualKey) {
+    // The high bit is the state now; the low bit (pressed since the last call) is shared with
+    // every other caller in the process and means nothing to us.
+    return (GetAsyncKeyState(static_cast<int>(AVirtualKey)) & 0x8000) != 0;
+}
+
 } // namespace vanto::win32

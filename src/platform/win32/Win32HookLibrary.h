@@ -27,6 +27,8 @@ public:
     void DisableKeyboardHook() override;
     void EnableMouseHook(platform::THookCallback ACallback, void* AContext) override;
     void DisableMouseHook() override;
+    // Needs no library: the system keeps the key state.
+    bool KeyDown(std::uint32_t AVirtualKey) override;
 
     // The loaded module, or null.
     HMODULE Module() const { return FModule; }

@@ -71,6 +71,7 @@ private:
         TDevice(std::unique_ptr<platform::IAudioDevice> AReal,
                 platform::IAudioEndpointVolume*& ALastVolume)
             : FReal(std::move(AReal)), FLastVolume(ALastVolume) {}
+        std::u16string Id() override { return FReal->Id(); }
         std::unique_ptr<platform::IAudioEndpointVolume> ActivateEndpointVolume() override {
             auto Volume = FReal->ActivateEndpointVolume();
             FLastVolume = Volume.get();

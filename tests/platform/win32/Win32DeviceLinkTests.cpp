@@ -10,6 +10,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <dbt.h>
+
+#include <cstdint>
 #include <memory>
 
 namespace vanto::win32 {
@@ -56,6 +59,32 @@ TEST_F(Win32DeviceLinkTest, TheWatcherRegistersAndGivesItsArrivalAfterStartUp) {
     }
     EXPECT_EQ(Arrivals, 1);
     EXPECT_EQ(Changes, 1);
+}
+
+// Any program may send the watcher's window this message. The record below says it is four
+// bytes long and ends where an inaccessible page begins, so reading its device type would fault.
+TEST_F(Win32DeviceLinkTest, TheWatcherReadsNoHeaderPastItsSizeNorAMissingOne) {
+    TuiHIDEvent Watcher(FWindows, FNotifications, FDebug);
+    int Events = 0;
+    Watcher.OnDeviceArrival = [&](TuiHIDEvent&) { ++Events; };
+    Watcher.OnDeviceRemove = [&](TuiHIDEvent&) { ++Events; };
+    SYSTEM_INFO System{};
+    GetSystemInfo(&System);
+    const SIZE_T Page = System.dwPageSize;
+    auto* Pages = static_cast<std::uint8_t*>(
+        VirtualAlloc(nullptr, 2 * Page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+    ASSERT_NE(Pages, nullptr);
+    DWORD Before = 0;
+    ASSERT_TRUE(VirtualProtect(Pages + Page, Page, PAGE_NOACCESS, &Before));
+    auto* Short = reinterpret_cast<DWORD*>(Pages + Page - sizeof(DWORD));
+    *Short = sizeof(DWORD);
+    const auto Window = reinterpret_cast<HWND>(Watcher.WindowHandle());
+    for (const WPARAM Event : {DBT_DEVICEARRIVAL, DBT_DEVICEREMOVECOMPLETE}) {
+        SendMessageW(Window, WM_DEVICECHANGE, Event, reinterpret_cast<LPARAM>(Short));
+        SendMessageW(Window, WM_DEVICECHANGE, Event, 0);
+    }
+    VirtualFree(Pages, 0, MEM_RELEASE);
+    EXPECT_EQ(Events, 0);
 }
 
 } // namespace

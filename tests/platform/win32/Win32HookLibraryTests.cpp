@@ -491,5 +491,41 @@ TEST_F(Win32HookCallbackTest, EnablingAgainReplacesTheHook) {
     }
 }
 
+// The key state as the combination recorder reads it, from inside its callback: what was
+// pressed before counts, the key being delivered not yet.
+struct TKeyStatesSeen {
+    TWin32HookLibrary* FLibrary = nullptr;
+    bool FSeen = false;
+    bool FShiftDown = false;
+    bool FOwnKeyDown = false;
+};
+
+void OnQuietKeyNoteStates(void* AContext, std::int32_t, std::uintptr_t, const void* ARecord,
+                          std::uint8_t*) {
+    auto* States = static_cast<TKeyStatesSeen*>(AContext);
+    const auto* Record = static_cast<const platform::TKBDLLHOOKSTRUCT*>(ARecord);
+    if (Record->dwExtraInfo == PASS_MARK && Record->vkCode == QUIET_KEY &&
+        (Record->flags & LLKHF_UP) == 0) {
+        States->FSeen = true;
+        States->FShiftDown = States->FLibrary->KeyDown(VK_LSHIFT);
+        States->FOwnKeyDown = States->FLibrary->KeyDown(QUIET_KEY);
+    }
+}
+
+TEST_F(Win32HookCallbackTest, KeyDownIsTheSystemsStateBeforeTheEventBeingDelivered) {
+    TKeyStatesSeen States{&FLibrary};
+    FLibrary.EnableKeyboardHook(OnQuietKeyNoteStates, &States);
+    const std::vector<INPUT> Shift = KeyPress(VK_LSHIFT, PASS_MARK);
+    ASSERT_TRUE(InjectUntilWindowGot(std::vector<INPUT>{Shift[0]} + KeyPress(QUIET_KEY, PASS_MARK) +
+                                         std::vector<INPUT>{Shift[1]} +
+                                         KeyPress(MARKER_KEY, PASS_MARK),
+                                     WM_KEYUP, MARKER_KEY));
+    ASSERT_TRUE(States.FSeen);
+    EXPECT_TRUE(States.FShiftDown);
+    EXPECT_FALSE(States.FOwnKeyDown);
+    EXPECT_FALSE(FLibrary.KeyDown(VK_LSHIFT));
+    EXPECT_FALSE(FLibrary.KeyDown(VK_RSHIFT));
+}
+
 } // namespace
 } // namespace vanto::win32
