@@ -97,6 +97,8 @@ void TVantoMonExMain::FormCreate() {
 }
 
 TVantoMonExMain::~TVantoMonExMain() {
+    // Nothing the macro pressed may stay down once the monitor is gone.
+    FPlayer.StopPlayback();
     // Quitting while a recording runs leaves nothing behind: no hook, no overlay.
     if (FFrmRecord) {
         CloseRecordOverlay();
@@ -145,6 +147,16 @@ TMessageResult TVantoMonExMain::WindowProc(TMessageId AMsg, TWParam AWParam, TLP
             TimerDeviceArrialTimer();
         } else if (AWParam == RECORD_GUARD_TIMER_ID && FFrmRecord) {
             FFrmRecord->Timer1Timer();
+        }
+        return 0;
+    case platform::WM_QUERYENDSESSION_MESSAGE:
+        // The process may be ended without another word once the session ends: the playback
+        // goes now, with what it holds released, and the monitor agrees.
+        FPlayer.StopPlayback();
+        return 1;
+    case platform::WM_ENDSESSION_MESSAGE:
+        if (AWParam != 0) {
+            FPlayer.StopPlayback();
         }
         return 0;
     case platform::WM_POWERBROADCAST_MESSAGE:
@@ -216,6 +228,7 @@ bool TVantoMonExMain::AboutVisible() const {
 }
 
 void TVantoMonExMain::Exit1Click() {
+    FPlayer.StopPlayback();
     platform::TWindowHandle ConfigApp = FPlatform.FWindows.FindTopWindow(CONFIG_APP_WINDOW_CLASS);
     if (ConfigApp != 0) {
         FPlatform.FWindows.Post(ConfigApp, WM_MONITOR_EXIT, 0, 0);
