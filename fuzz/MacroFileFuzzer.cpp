@@ -29,6 +29,7 @@ void Play(const TMACROKEYINFO& AMacro) {
     Profile->MacroKeyInfoList.MacroInfos[0] = AMacro;
     TMacroPlayer Player(Input, Debug, Flags, *Profile);
     Player.PlayCurrentMacro();
+    Player.WaitForEnd();
     VANTO_FUZZ_CHECK(!Flags.MacroPlaying && Input.OpenPlaybacks() == 0, "a playback was left open");
     VANTO_FUZZ_CHECK(NothingLeftPressed(Input.Events()), "a playback left a key or button down");
 }

@@ -90,7 +90,9 @@ void PressEveryButton(TMachine& AMachine, TDM& ADM) {
     int Plays = 0;
     Dispatcher.OnPlayCurrentMacro = [&] {
         ++Plays;
+        // Each press plays to its end, so the next play button is not ignored.
         Player.PlayCurrentMacro();
+        Player.WaitForEnd();
     };
     const platform::TWindowHandle Main =
         Windows.CreateHiddenWindow(u"TVantoMonExMain", u"", [&](auto AMsg, auto AW, auto AL) {

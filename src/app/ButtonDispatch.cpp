@@ -71,7 +71,10 @@ void TButtonDispatcher::DispatchButtonAction(std::uint8_t AKeyIndex, std::uint16
         }
         break;
     case FUNCTION_TYPE_PLAY_MACRO:
-        if (!FFlags.MacroPlaying && OnPlayCurrentMacro) {
+        // One playback at a time: a press while one runs is dropped, not kept for later.
+        if (FFlags.MacroPlaying) {
+            FDebug.Write(u"play macro ignored: a playback is running");
+        } else if (OnPlayCurrentMacro) {
             OnPlayCurrentMacro();
         }
         break;

@@ -100,6 +100,8 @@ void TVantoMonExMain::FormCreate() {
 }
 
 TVantoMonExMain::~TVantoMonExMain() {
+    // Nothing the macro pressed may stay down once the monitor is gone.
+    FPlayer.StopPlayback();
     // Quitting while a recording runs leaves nothing behind: no hook, no overlay.
     if (FFrmRecord) {
         CloseRecordOverlay();
@@ -147,6 +149,16 @@ TMessageResult TVantoMonExMain::WindowProc(TMessageId AMsg, TWParam AWParam, TLP
         return HandleCommand(AWParam) ? 0 : 1;
     case platform::WM_TIMER_MESSAGE:
         HandleTimer(AWParam);
+        return 0;
+    case platform::WM_QUERYENDSESSION_MESSAGE:
+        // The process may be ended without another word once the session ends: the playback
+        // goes now, with what it holds released, and the monitor agrees.
+        FPlayer.StopPlayback();
+        return 1;
+    case platform::WM_ENDSESSION_MESSAGE:
+        if (AWParam != 0) {
+            FPlayer.StopPlayback();
+        }
         return 0;
     case platform::WM_POWERBROADCAST_MESSAGE:
         // After sleep the mouse's handles are stale: open it again as after an arrival.
@@ -270,6 +282,7 @@ bool TVantoMonExMain::AboutVisible() const {
 }
 
 void TVantoMonExMain::Exit1Click() {
+    FPlayer.StopPlayback();
     platform::TWindowHandle ConfigApp = FPlatform.FWindows.FindTopWindow(CONFIG_APP_WINDOW_CLASS);
     if (ConfigApp != 0) {
         FPlatform.FWindows.Post(ConfigApp, WM_MONITOR_EXIT, 0, 0);

@@ -1,9 +1,11 @@
 #include "macro/MacroPlayback.h"
 
 #include "macro/MacroSteps.h"
+#include "platform/Utf16.h"
 
 #include <algorithm>
 #include <exception>
+#include <system_error>
 
 namespace vanto {
 
@@ -14,39 +16,90 @@ namespace {
 constexpr std::uint8_t VK_BROWSER_BACK_KEY = 0xA6;
 constexpr std::uint8_t VK_BROWSER_FORWARD_KEY = 0xA7;
 
-// Clears the flag however the playback ends, so that a failed one does not lock the play button.
-class TFlagHold {
-public:
-    explicit TFlagHold(bool& AFlag) : FFlag(AFlag) { FFlag = true; }
-    ~TFlagHold() { FFlag = false; }
-    TFlagHold(const TFlagHold&) = delete;
-    TFlagHold& operator=(const TFlagHold&) = delete;
-
-private:
-    bool& FFlag;
-};
-
 } // namespace
 
 TMacroPlayer::TMacroPlayer(platform::IInputSynthesis& AInput, platform::IDebugOutput& ADebug,
                            TMonitorFlags& AFlags, const TMouseProfileInfo& ACurrentProfile)
     : FInput(AInput), FDebug(ADebug), FFlags(AFlags), FCurrentProfile(ACurrentProfile) {}
 
+TMacroPlayer::~TMacroPlayer() {
+    StopPlayback();
+}
+
 void TMacroPlayer::PlayCurrentMacro() {
-    TFlagHold Playing(FFlags.MacroPlaying);
+    // A replay would act under the user's hands while they record, and the recorder skips
+    // replayed events: the stored macro would not be what happened on screen.
+    if (FFlags.MacroRecording) {
+        FDebug.Write(u"play macro refused: a recording is running");
+        return;
+    }
+    if (FFlags.MacroPlaying) {
+        return;
+    }
+    // The last playback has cleared the flag; its thread at most gives back its timer.
+    WaitForEnd();
+    // Set here, not on the new thread: a press handled before that thread runs is ignored.
+    FFlags.MacroPlaying = true;
     FCursor = FInput.CursorPos();
     FDebug.Write(u"play macro");
     // Slot 0 whatever the list count says: it is where a recording lands. A copy, because the
-    // profile may be reloaded by what runs while we wait.
-    const TMACROKEYINFO Macro = FCurrentProfile.MacroKeyInfoList.MacroInfos[0];
-    FHeld.clear();
-    platform::TPlaybackScope Timing(FInput);
+    // profile may be reloaded while the macro plays.
+    FMacro = FCurrentProfile.MacroKeyInfoList.MacroInfos[0];
+    FStopRequested = false;
+    FInput.ArmWaits();
     try {
-        for (const TMACROKEY& Step : UsedSteps(Macro)) {
-            PlayStep(Step);
+        FThread = std::thread([this] { Run(); });
+    } catch (const std::system_error& Error) {
+        FFlags.MacroPlaying = false;
+        FDebug.Write(u"play macro failed: " + AsciiToUtf16(Error.what()));
+    }
+}
+
+void TMacroPlayer::StopPlayback() {
+    if (!FThread.joinable()) {
+        return;
+    }
+    // The flag before the cancel: the playback thread looks at it before each step, so a cancel
+    // that comes before that thread's first wait still ends it.
+    FStopRequested = true;
+    FInput.CancelWaits();
+    FThread.join();
+}
+
+void TMacroPlayer::WaitForEnd() {
+    if (FThread.joinable()) {
+        FThread.join();
+    }
+}
+
+void TMacroPlayer::Run() noexcept {
+    FInput.BeginPlayback();
+    try {
+        if (!PlayAndRelease()) {
+            FDebug.Write(u"play macro stopped");
+        }
+    } catch (const std::exception& Error) {
+        FDebug.Write(u"play macro failed: " + AsciiToUtf16(Error.what()));
+    } catch (...) {
+        FDebug.Write(u"play macro failed");
+    }
+    // Before the timer goes back: whoever sees the playback's end sees a cleared flag.
+    FFlags.MacroPlaying = false;
+    FInput.EndPlayback();
+}
+
+bool TMacroPlayer::PlayAndRelease() {
+    FHeld.clear();
+    bool Whole = true;
+    try {
+        for (const TMACROKEY& Step : UsedSteps(FMacro)) {
+            Whole = !FStopRequested && PlayStep(Step);
+            if (!Whole) {
+                break;
+            }
         }
     } catch (...) {
-        // The failure is the caller's to see; the held keys still have to come up.
+        // The failure is reported; the held keys still have to come up.
         try {
             ReleaseHeld();
         } catch (...) {
@@ -54,13 +107,13 @@ void TMacroPlayer::PlayCurrentMacro() {
         throw;
     }
     ReleaseHeld();
+    return Whole;
 }
 
-void TMacroPlayer::PlayStep(const TMACROKEY& AStep) {
+bool TMacroPlayer::PlayStep(const TMACROKEY& AStep) {
     switch (AStep.nKeyType) {
     case STEP_DELAY:
-        FInput.WaitPrecise(StepCode(AStep));
-        break;
+        return FInput.WaitPrecise(StepCode(AStep));
     case STEP_KEY:
         // The extended flag the recorder stored is not sent: the keys replay as plain keys.
         if (AStep.nKeyState == STEP_PRESS || AStep.nKeyState == STEP_RELEASE) {
@@ -80,6 +133,7 @@ void TMacroPlayer::PlayStep(const TMACROKEY& AStep) {
     default: // pointer moves, media keys and loops are not played on the host
         break;
     }
+    return true;
 }
 
 void TMacroPlayer::PlayMouseButton(const TMACROKEY& AStep) {

@@ -38,12 +38,20 @@ public:
     // AFlags is a set of MOUSE_... flags; AData the wheel movement of MOUSE_WHEEL, else 0.
     virtual void SendMouse(std::uint32_t AFlags, TCursorPos APos, std::int32_t AData) = 0;
 
-    // A wait of at least AMs and as little more as the system allows. Between BeginPlayback and
-    // EndPlayback the implementation may hold system-wide resources (a finer timer period) that
-    // it must not hold otherwise; the pair nests.
-    virtual void WaitPrecise(std::uint32_t AMs) = 0;
-    virtual void BeginPlayback() = 0;
-    virtual void EndPlayback() = 0;
+    // A wait of at least AMs and as little more as the system allows; false when CancelWaits
+    // ended it, or had been called before it began and no ArmWaits since.
+    virtual bool WaitPrecise(std::uint32_t AMs) = 0;
+    // From any thread: the wait in progress ends at once, and every later one returns false at
+    // once, until ArmWaits.
+    virtual void CancelWaits() noexcept = 0;
+    // Waits take their time again. The thread that starts a playback calls it before the
+    // playback's own thread runs, so that a cancel made after the start is never lost.
+    virtual void ArmWaits() noexcept = 0;
+    // On the thread that plays, around its events and waits. Meanwhile the implementation may
+    // hold system-wide resources (a finer timer period) that it must not hold otherwise, and may
+    // raise the thread's priority; EndPlayback gives both back. The pair nests.
+    virtual void BeginPlayback() noexcept = 0;
+    virtual void EndPlayback() noexcept = 0;
 };
 
 // Holds a playback open for its lifetime, whichever way the scope is left.

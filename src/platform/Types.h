@@ -14,6 +14,10 @@ using TMessageResult = std::intptr_t;
 
 // Message numbers the core shares with the window system.
 inline constexpr TMessageId WM_TIMER_MESSAGE = 0x0113;
+// The session is about to end (log-off, shut-down): a program may still refuse, most agree. Then
+// it ends, wParam nonzero, and the process may be ended any moment after the answer.
+inline constexpr TMessageId WM_QUERYENDSESSION_MESSAGE = 0x0011;
+inline constexpr TMessageId WM_ENDSESSION_MESSAGE = 0x0016;
 inline constexpr TMessageId WM_USER_FIRST = 0x0400;
 
 } // namespace vanto::platform

@@ -81,6 +81,7 @@ protected:
 
     std::vector<std::string> Play() {
         FPlayer.PlayCurrentMacro();
+        FPlayer.WaitForEnd();
         return Sent();
     }
 
@@ -274,15 +275,57 @@ TEST_F(MacroPlaybackTest, AFailedSendStillReleasesAndClearsTheFlag) {
     SetMacro({KeyStep(0x41, false, true), MouseButtonStep(1, true), Step(STEP_DELAY, 0, 10, 0),
               MouseButtonStep(1, false), KeyStep(0x41, false, false)});
     FInput.FailAtEvent(2); // the left release
-    EXPECT_THROW(FPlayer.PlayCurrentMacro(), std::runtime_error);
+    Play();
+    EXPECT_THAT(
+        FDebug.Lines(),
+        ElementsAre(u"play macro", u"play macro failed: simulated input synthesis failure"));
     EXPECT_FALSE(FFlags.MacroPlaying);
     EXPECT_EQ(FInput.OpenPlaybacks(), 0);
     EXPECT_THAT(Sent(), ElementsAre("t=0 key 41 scan 0 down", "t=0 mouse 0002 @5,7 0",
                                     "t=10 mouse 0004 @5,7 0", "t=10 key 41 scan 0 up"));
     // The next playback starts with nothing held over.
     SetMacro({});
-    FPlayer.PlayCurrentMacro();
+    Play();
     EXPECT_EQ(FInput.Events().size(), 4u);
+}
+
+// --- On a thread of its own ---------------------------------------------------------------
+
+TEST_F(MacroPlaybackTest, AStopInTheMiddleOfALongWaitEndsItAtOnceAndReleasesWhatIsHeld) {
+    FInput.SetWaitMode(sim::TSimWaitMode::FollowClock);
+    SetMacro({KeyStep(0x41, false, true), MouseButtonStep(2, true), Step(STEP_DELAY, 0, 0xFF, 0xFF),
+              MouseButtonStep(2, false), KeyStep(0x41, false, false), KeyStep(0x42, false, true)});
+    FPlayer.PlayCurrentMacro();
+    // The call came back while the playback waits out its 65535 ms.
+    ASSERT_TRUE(FInput.WaitUntilQuiet(5000));
+    EXPECT_TRUE(FFlags.MacroPlaying);
+    EXPECT_EQ(FInput.WaitDeadline(), 65535u);
+    FClock.AdvanceBy(1000);
+    ASSERT_TRUE(FInput.WaitUntilQuiet(5000));
+    FPlayer.StopPlayback();
+    EXPECT_THAT(Sent(), ElementsAre("t=0 key 41 scan 0 down", "t=0 mouse 0008 @5,7 0",
+                                    "t=1000 mouse 0010 @5,7 0", "t=1000 key 41 scan 0 up"));
+    EXPECT_EQ(FClock.NowMs(), 1000u);
+    EXPECT_FALSE(FFlags.MacroPlaying);
+    EXPECT_EQ(FInput.OpenPlaybacks(), 0);
+    EXPECT_THAT(FDebug.Lines(), ElementsAre(u"play macro", u"play macro stopped"));
+
+    // The next playback waits in full again.
+    SetMacro({Step(STEP_DELAY, 0, 10, 0), KeyStep(0x43, false, true)});
+    FPlayer.PlayCurrentMacro();
+    ASSERT_TRUE(FInput.WaitUntilQuiet(5000));
+    FClock.AdvanceBy(10);
+    ASSERT_TRUE(FInput.WaitUntilQuiet(5000));
+    FPlayer.WaitForEnd();
+    EXPECT_EQ(Sent().back(), "t=1010 key 43 scan 0 up");
+}
+
+TEST_F(MacroPlaybackTest, IsRefusedWhileARecordingRuns) {
+    RestoreGameProfileDefaults(*FProfile, 46023.0, u"User Recorded");
+    FFlags.MacroRecording = true;
+    EXPECT_THAT(Play(), IsEmpty());
+    EXPECT_FALSE(FFlags.MacroPlaying);
+    EXPECT_THAT(FDebug.Lines(), ElementsAre(u"play macro refused: a recording is running"));
 }
 
 } // namespace

@@ -198,9 +198,37 @@ TEST(RunScenarioTest, TheLanguageScenarioGoesFromChineseToEnglishWhileRecording)
               Run.IndexOf("tray: hint", Notice));
 }
 
+TEST(RunScenarioTest, ALongPlaybackLeavesTheMonitorFreeAndEndsWithTheSession) {
+    std::ifstream Scenario(std::filesystem::path(VANTO_SCENARIOS) / "long-playback.vsim");
+    ASSERT_TRUE(Scenario.is_open());
+    std::ostringstream Text;
+    Text << Scenario.rdbuf();
+    const TRun Run = RunText(Text.str());
+    ASSERT_EQ(Run.FStatus, 0) << Run.FErr;
+
+    EXPECT_GE(Run.IndexOf("debug: play macro refused: a recording is running"), 0);
+    // The recorded seven seconds are cut at the end of the session, three seconds in.
+    const auto Inputs = Run.Starting("input at ");
+    ASSERT_EQ(Inputs.size(), 2u);
+    EXPECT_EQ(Inputs[0].FText, "input at 10050 ms: mouse left down");
+    EXPECT_EQ(Inputs[1].FText, "input at 13050 ms: mouse left up");
+    const long Down = Run.IndexOf(Inputs[0].FText);
+    const long Up = Run.IndexOf(Inputs[1].FText);
+    // Meanwhile the loop handled the mute button, the second play press and the About window.
+    for (const char* During :
+         {"action: microphone mute, the microphone is now muted",
+          "debug: play macro ignored: a playback is running", "about window hidden"}) {
+        const long At = Run.IndexOf(During);
+        EXPECT_GT(At, Down) << During;
+        EXPECT_LT(At, Up) << During;
+    }
+    EXPECT_EQ(Run.Starting("debug: play macro").size(), 4u); // refused, played, ignored, stopped
+    EXPECT_EQ(Run.IndexOf("debug: play macro stopped"), Up + 1);
+    EXPECT_EQ(Run.IndexOf("session: the monitor agrees"), Up + 2);
+}
+
 TEST(RunScenarioTest, ThePressedButtonsActionIsWhatTheDispatcherIsAskedFor) {
-    const TRun Presses =
-        RunText("wait 3000\npress 6\npress 7\npress 0\npress 21\nclick left\n");
+    const TRun Presses = RunText("wait 3000\npress 6\npress 7\npress 0\npress 21\nclick left\n");
     ASSERT_EQ(Presses.FStatus, 0) << Presses.FErr;
     const long Play = Presses.IndexOf("debug: KeyIndex = 6 postmessage record!");
     EXPECT_EQ(Presses.IndexOf("action: "), Play + 1);
@@ -210,8 +238,7 @@ TEST(RunScenarioTest, ThePressedButtonsActionIsWhatTheDispatcherIsAskedFor) {
     EXPECT_GE(Presses.IndexOf("input at 3056 ms: mouse left up"), 0);
     EXPECT_GE(Presses.IndexOf("input at 3071 ms: mouse left down"), 0);
     EXPECT_GE(Presses.IndexOf("input at 3077 ms: mouse left up"), 0);
-    EXPECT_THAT(Presses.Texts(),
-                Contains("action: toggle macro recording for button 7, start"));
+    EXPECT_THAT(Presses.Texts(), Contains("action: toggle macro recording for button 7, start"));
     // Button 0 is an ordinary button: the mouse does it, the monitor only logs the key.
     const long Plain = Presses.IndexOf("debug: KeyIndex = 0 postmessage record!");
     EXPECT_EQ(Presses.FLines[Plain + 1].FText, "> press 21");
@@ -234,7 +261,8 @@ TEST(RunScenarioTest, ARecordingIsListedStoredUploadedAnnouncedAndPlayedBack) {
                           "250ms | Wheel Down(Mouse)"),
               0);
     // Stored, sent to the mouse, stored as the last recording, and only then announced.
-    const long Profile = Run.IndexOf("registry write: software\\VantoGamingMouse\\VantoProfile1.pfd");
+    const long Profile =
+        Run.IndexOf("registry write: software\\VantoGamingMouse\\VantoProfile1.pfd");
     const long Upload = Run.IndexOf("mouse <- feature report 3: write memory bank 0 @209 15 bytes "
                                     "(macro slot 0): 5 steps: button 1 down, delay 60 ms, "
                                     "button 1 up, delay 250 ms, wheel 1");

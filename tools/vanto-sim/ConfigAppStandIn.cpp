@@ -13,8 +13,9 @@ using platform::TMessageId;
 using platform::TWParam;
 
 TConfigAppStandIn::TConfigAppStandIn(platform::IWindowSystem& AWindows,
-                                     platform::IRegistry& ARegistry, TTrace& ATrace)
-    : FWindows(AWindows), FRegistry(ARegistry), FTrace(ATrace) {}
+                                     platform::IRegistry& ARegistry, platform::IFileSystem& AFiles,
+                                     TTrace& ATrace)
+    : FWindows(AWindows), FRegistry(ARegistry), FFiles(AFiles), FTrace(ATrace) {}
 
 TConfigAppStandIn::~TConfigAppStandIn() {
     if (FWindow != 0) {
@@ -85,6 +86,50 @@ bool TConfigAppStandIn::StoreLanguage(std::uint8_t ALanguage) {
                     Utf8(ALL_SETTING_VALUE_NAME));
     }
     return Stored;
+}
+
+// The setting group names the current game profile's value and file. A profile the monitor has
+// never stored in the registry is still only in its file, as the first start wrote it.
+bool TConfigAppStandIn::AssignButton(std::size_t AKey, std::uint16_t AFunctionType,
+                                     const std::string& AName) {
+    std::optional<platform::TRegValue> GroupValue =
+        FRegistry.ReadValue(VANTO_REGISTRY_KEY, SETTING_GROUP_VALUE_NAME);
+    if (!GroupValue || GroupValue->FData.size() != sizeof(TProfileSettingGroup) ||
+        AKey >= BUTTON_COUNT) {
+        return false;
+    }
+    auto Group = std::make_unique<TProfileSettingGroup>();
+    std::memcpy(Group.get(), GroupValue->FData.data(), sizeof(TProfileSettingGroup));
+    // Out of range reads as the first, as the monitor reads it.
+    const auto InRange = [](std::int32_t AValue, std::size_t ACount) {
+        return AValue >= 0 && static_cast<std::size_t>(AValue) < ACount
+                   ? static_cast<std::size_t>(AValue)
+                   : 0;
+    };
+    const std::size_t GroupIndex = InRange(Group->CurrentProfileGroup, PROFILE_GROUP_COUNT);
+    const std::size_t Index =
+        InRange(Group->ProfileIndexOfProfileGroup[GroupIndex], GAME_PROFILE_COUNT);
+    const TPROFILESETTINGINFO& Entry = Group->ProfileSettingList[Index];
+    const std::u16string Name = ReadRecordText(Entry.szFileName);
+    const std::u16string KeyPath = ReadRecordText(Entry.szKeyPath);
+    std::optional<std::vector<std::uint8_t>> Bytes;
+    if (const auto Value = FRegistry.ReadValue(KeyPath, Name)) {
+        Bytes = Value->FData;
+    } else {
+        Bytes = FFiles.ReadWholeFile(ReadRecordText(Entry.szFilePath) + u"\\" + Name);
+    }
+    if (!Bytes || Bytes->size() != sizeof(TMouseProfileInfo)) {
+        return false;
+    }
+    auto Profile = std::make_unique<TMouseProfileInfo>();
+    std::memcpy(Profile.get(), Bytes->data(), sizeof(TMouseProfileInfo));
+    Profile->ConfigInfo.ButtonFuncInfo[AKey].nFunctionType = AFunctionType;
+    if (!FRegistry.WriteBinaryValue(KeyPath, Name, Profile.get(), sizeof(TMouseProfileInfo))) {
+        return false;
+    }
+    FTrace.Line("cfg: stored button " + std::to_string(AKey) + " = " + AName + " in " + Utf8(Name));
+    SendToMonitor(WM_CFG_PROFILE_CHANGED, 0, static_cast<TLParam>(GroupIndex));
+    return true;
 }
 
 template <typename TRecord, typename TChange>

@@ -2,6 +2,7 @@
 
 #include "Trace.h"
 
+#include "platform/FileSystem.h"
 #include "platform/Registry.h"
 #include "platform/WindowSystem.h"
 
@@ -24,7 +25,7 @@ struct TReceivedMessage {
 class TConfigAppStandIn {
 public:
     TConfigAppStandIn(platform::IWindowSystem& AWindows, platform::IRegistry& ARegistry,
-                      TTrace& ATrace);
+                      platform::IFileSystem& AFiles, TTrace& ATrace);
     ~TConfigAppStandIn();
     TConfigAppStandIn(const TConfigAppStandIn&) = delete;
     TConfigAppStandIn& operator=(const TConfigAppStandIn&) = delete;
@@ -39,6 +40,10 @@ public:
                        platform::TLParam ALParam);
     // Stores CurrentLanguage in the shared settings record; false when there is none to change.
     bool StoreLanguage(std::uint8_t ALanguage);
+    // Gives button AKey of the current game profile the function AFunctionType (named AName in
+    // the trace), stores the profile in the registry and tells the monitor to reload; false when
+    // no game profile is stored to change.
+    bool AssignButton(std::size_t AKey, std::uint16_t AFunctionType, const std::string& AName);
 
     const std::vector<TReceivedMessage>& Received() const { return FReceived; }
 
@@ -51,6 +56,7 @@ private:
 
     platform::IWindowSystem& FWindows;
     platform::IRegistry& FRegistry;
+    platform::IFileSystem& FFiles;
     TTrace& FTrace;
     platform::TWindowHandle FWindow = 0;
     std::vector<TReceivedMessage> FReceived;

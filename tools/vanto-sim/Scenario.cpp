@@ -21,7 +21,7 @@ struct TSyntax {
     std::string_view FUsage;
 };
 
-constexpr std::array<TSyntax, 18> SYNTAXES{{
+constexpr std::array<TSyntax, 23> SYNTAXES{{
     {"press", TCommandKind::Press, 1, "press KEY (0..23)"},
     {"profile", TCommandKind::Profile, 1, "profile P (0 or 1)"},
     {"wait", TCommandKind::Wait, 1, "wait MS"},
@@ -40,6 +40,11 @@ constexpr std::array<TSyntax, 18> SYNTAXES{{
     {"dump", TCommandKind::Dump, 1, "dump profile|registry|mouse"},
     {"mouse-read-error", TCommandKind::MouseReadError, 1, "mouse-read-error CODE"},
     {"mouse-read-ok", TCommandKind::MouseReadOk, 0, "mouse-read-ok"},
+    {"button-down", TCommandKind::ButtonDown, 1, "button-down left|right|middle|back|forward"},
+    {"button-up", TCommandKind::ButtonUp, 1, "button-up left|right|middle|back|forward"},
+    {"cfg-button", TCommandKind::CfgButton, 2, "cfg-button KEY (0..14) mute|play|record"},
+    {"session-end", TCommandKind::SessionEnd, 0, "session-end"},
+    {"playback-waits", TCommandKind::PlaybackWaits, 1, "playback-waits instant|clock"},
 }};
 
 constexpr std::array<std::string_view, 3> MENU_WORDS{"config", "about", "exit"};
@@ -47,6 +52,8 @@ constexpr std::array<std::string_view, 5> BUTTON_WORDS{"left", "right", "middle"
                                                        "forward"};
 constexpr std::array<std::string_view, 2> WHEEL_WORDS{"up", "down"};
 constexpr std::array<std::string_view, 3> DUMP_WORDS{"profile", "registry", "mouse"};
+constexpr std::array<std::string_view, 3> FUNCTION_WORDS{"mute", "play", "record"};
+constexpr std::array<std::string_view, 2> PLAYBACK_WAIT_WORDS{"instant", "clock"};
 constexpr std::int64_t MAX_WAIT_MS = 24LL * 60 * 60 * 1000;
 
 struct TBadArgument {
@@ -139,7 +146,16 @@ void ReadArguments(TCommand& ACommand, const TWords& AWords) {
         ACommand.FArg0 = WordIndex(AWords[1], MENU_WORDS);
         break;
     case TCommandKind::Click:
+    case TCommandKind::ButtonDown:
+    case TCommandKind::ButtonUp:
         ACommand.FArg0 = WordIndex(AWords[1], BUTTON_WORDS);
+        break;
+    case TCommandKind::CfgButton:
+        ACommand.FArg0 = NumberIn(AWords[1], 0, 14, "the button");
+        ACommand.FArg1 = WordIndex(AWords[2], FUNCTION_WORDS);
+        break;
+    case TCommandKind::PlaybackWaits:
+        ACommand.FArg0 = WordIndex(AWords[1], PLAYBACK_WAIT_WORDS);
         break;
     case TCommandKind::Wheel:
         ACommand.FArg0 = WordIndex(AWords[1], WHEEL_WORDS) == 0 ? 1 : -1;

@@ -9,23 +9,27 @@
 namespace vanto::simrun {
 
 enum class TCommandKind {
-    Press,       // press K
-    Profile,     // profile P
-    Wait,        // wait MS
-    Unplug,      // unplug
-    Plug,        // plug
-    HidArrival,  // hid-arrival: another HID device comes and goes
-    CfgSend,     // cfg-send MSG WPARAM LPARAM
-    CfgStart,    // cfg-start
-    CfgStop,     // cfg-stop
-    SetLanguage, // set-language N
-    Menu,        // menu Config|About|Exit
-    TrayClick,   // tray-click
-    AboutOk,     // about-ok
-    Click,       // click left|right|middle|back|forward
-    Wheel,       // wheel up|down
-    Dump,        // dump profile|registry|mouse
-
+    Press,         // press K
+    Profile,       // profile P
+    Wait,          // wait MS
+    Unplug,        // unplug
+    Plug,          // plug
+    HidArrival,    // hid-arrival: another HID device comes and goes
+    CfgSend,       // cfg-send MSG WPARAM LPARAM
+    CfgStart,      // cfg-start
+    CfgStop,       // cfg-stop
+    SetLanguage,   // set-language N
+    Menu,          // menu Config|About|Exit
+    TrayClick,     // tray-click
+    AboutOk,       // about-ok
+    Click,         // click left|right|middle|back|forward
+    Wheel,         // wheel up|down
+    Dump,          // dump profile|registry|mouse
+    ButtonDown,    // button-down left|right|middle|back|forward
+    ButtonUp,      // button-up left|right|middle|back|forward
+    CfgButton,     // cfg-button KEY mute|play|record
+    SessionEnd,    // session-end
+    PlaybackWaits, // playback-waits instant|clock
     MouseReadError, // mouse-read-error CODE: every later read of the mouse fails with it
     MouseReadOk,    // mouse-read-ok
 };
@@ -33,13 +37,16 @@ enum class TCommandKind {
 enum class TMenuChoice { Config, About, Exit };
 enum class TMouseButton { Left, Right, Middle, Back, Forward };
 enum class TDumpKind { Profile, Registry, Mouse };
+enum class TButtonFunction { Mute, Play, Record };
+enum class TPlaybackWaits { Instant, Clock };
 
 struct TCommand {
     std::size_t FLine = 0;
     TCommandKind FKind = TCommandKind::Wait;
     std::string FText; // the command as written, without its comment
     // The arguments, by kind: the number, the message with its two parameters, or the index of
-    // the word chosen (menu item, mouse button, dump kind; a wheel notch is +1 up, -1 down).
+    // the word chosen (menu item, mouse button, dump kind, playback waits; a wheel notch is +1
+    // up, -1 down); cfg-button has the key and then the function's word.
     std::int64_t FArg0 = 0;
     std::int64_t FArg1 = 0;
     std::int64_t FArg2 = 0;

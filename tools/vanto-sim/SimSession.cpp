@@ -22,11 +22,12 @@ double MsSince(std::chrono::steady_clock::time_point AStart) {
 
 TSimSession::TSimSession(const std::filesystem::path& ARoot, std::ostream& ATraceOut)
     : FSim(ARoot),
-      FTrace(ATraceOut, FSim.FClock), FPlatform{FRegistry,   FFiles,       FSim.FWindows,
-                                                FDebug,      FSim.FClock,  FShell,
-                                                FSim.FIni,   FSim.FLocale, FHid,
-                                                FSim.FHid,   FTray,        FScenes,
-                                                FSim.FInput, FSim.FAudio,  FSim.FMessageBox, FSim.FHooks} {}
+      FTrace(ATraceOut, FSim.FClock), FPlatform{FRegistry,  FFiles,       FSim.FWindows,
+                                                FDebug,     FSim.FClock,  FShell,
+                                                FSim.FIni,  FSim.FLocale, FHid,
+                                                FSim.FHid,  FTray,        FScenes,
+                                                FInput,     FSim.FAudio,  FSim.FMessageBox,
+                                                FSim.FHooks} {}
 
 TSimSession::~TSimSession() {
     CloseMonitor();
@@ -47,47 +48,11 @@ TStartupTimes TSimSession::StartMonitor() {
     WireSlots();
     FMain->FormCreate();
     Times.FMainFormMs = MsSince(Start);
-    FUserInput = std::make_unique<TUserInput>(FTrace, FMain->FFlags, FSim.FHooks, FSim.FWindows);
+    FUserInput = std::make_unique<TUserInput>(FTrace, FMain->FFlags, FSim);
     FTrace.Line("monitor running: game profile " + std::to_string(FDM->FProfileIndex) +
                 " of group " + std::to_string(FDM->FProfileGroupIndex));
     AfterCommand();
     return Times;
-}
-
-std::string MouseEventName(std::uint32_t AFlags, std::int32_t AData) {
-    switch (AFlags) {
-    case platform::MOUSE_LEFT_DOWN:
-        return "left down";
-    case platform::MOUSE_LEFT_UP:
-        return "left up";
-    case platform::MOUSE_RIGHT_DOWN:
-        return "right down";
-    case platform::MOUSE_RIGHT_UP:
-        return "right up";
-    case platform::MOUSE_MIDDLE_DOWN:
-        return "middle down";
-    case platform::MOUSE_MIDDLE_UP:
-        return "middle up";
-    case platform::MOUSE_WHEEL:
-        return AData > 0 ? "wheel up" : "wheel down";
-    default:
-        return "flags " + std::to_string(AFlags) + " data " + std::to_string(AData);
-    }
-}
-
-// Each synthesised event of a playback, at the simulated time it went out.
-void TSimSession::TracePlayedInput(std::size_t AFirst) {
-    const auto& Events = FSim.FInput.Events();
-    for (std::size_t I = AFirst; I < Events.size(); ++I) {
-        const sim::TSimInputEvent& Event = Events[I];
-        std::string Text = "input at " + std::to_string(Event.AtMs) + " ms: ";
-        if (Event.Kind == sim::TSimInputEvent::TKind::Key) {
-            Text += "key " + std::to_string(Event.VirtualKey) + (Event.Up ? " up" : " down");
-        } else {
-            Text += "mouse " + MouseEventName(Event.Flags, Event.Data);
-        }
-        FTrace.Line(Text);
-    }
 }
 
 // The trace shows what the dispatcher asked of the actions and, for the ones that exist, what
@@ -99,19 +64,18 @@ void TSimSession::WireSlots() {
         FTrace.Line(std::string("action: microphone mute, the microphone is now ") +
                     (FSim.FAudio.MicrophoneMuted() ? "muted" : "on"));
     };
+    // The events it plays show up as the playback sends them.
     Dispatcher.OnPlayCurrentMacro = [this, Play = Dispatcher.OnPlayCurrentMacro] {
-        const std::size_t Before = FSim.FInput.Events().size();
         FTrace.Line("action: play macro");
         Play();
-        TracePlayedInput(Before);
     };
-    Dispatcher.OnToggleMacroRecording = [this, Toggle = Dispatcher.OnToggleMacroRecording](
-                                            std::uint8_t AKeyIndex) {
-        FTrace.Line("action: toggle macro recording for button " + std::to_string(AKeyIndex) +
-                    (FMain->FFlags.MacroRecording ? ", stop" : ", start"));
-        Toggle(AKeyIndex);
-        TraceRecordedMacro();
-    };
+    Dispatcher.OnToggleMacroRecording =
+        [this, Toggle = Dispatcher.OnToggleMacroRecording](std::uint8_t AKeyIndex) {
+            FTrace.Line("action: toggle macro recording for button " + std::to_string(AKeyIndex) +
+                        (FMain->FFlags.MacroRecording ? ", stop" : ", start"));
+            Toggle(AKeyIndex);
+            TraceRecordedMacro();
+        };
     FMain->uiLanguage1.OnLanguageChanged = [this](TuiLanguage&, const std::u16string& AShortID,
                                                   const std::u16string&) {
         FTrace.Line("language: selected " + Quoted(AShortID) +
@@ -143,7 +107,7 @@ void TSimSession::CloseMonitor() {
 
 void TSimSession::RequireMonitor() const {
     if (!FMain) {
-        throw ERunError("the monitor has exited; no command can follow 'menu Exit'");
+        throw ERunError("the monitor has exited; no command can follow '" + FEndedBy + "'");
     }
 }
 
@@ -161,6 +125,7 @@ void TSimSession::Execute(const TCommand& ACommand) {
         ExecuteDeviceCommand(ACommand);
         break;
     case TCommandKind::CfgSend:
+    case TCommandKind::CfgButton:
     case TCommandKind::CfgStart:
     case TCommandKind::CfgStop:
     case TCommandKind::SetLanguage:
@@ -212,6 +177,9 @@ void TSimSession::ExecuteConfigAppCommand(const TCommand& ACommand) {
     case TCommandKind::SetLanguage:
         SetLanguage(static_cast<std::uint8_t>(ACommand.FArg0));
         break;
+    case TCommandKind::CfgButton:
+        AssignButton(ACommand);
+        break;
     default:
         CfgSend(ACommand);
         break;
@@ -221,7 +189,15 @@ void TSimSession::ExecuteConfigAppCommand(const TCommand& ACommand) {
 void TSimSession::ExecuteUserCommand(const TCommand& ACommand) {
     switch (ACommand.FKind) {
     case TCommandKind::Wait:
-        FSim.FWindows.AdvanceTime(static_cast<std::uint64_t>(ACommand.FArg0));
+        FSim.AdvanceTime(static_cast<std::uint64_t>(ACommand.FArg0));
+        break;
+    case TCommandKind::PlaybackWaits:
+        FSim.FInput.SetWaitMode(static_cast<TPlaybackWaits>(ACommand.FArg0) == TPlaybackWaits::Clock
+                                    ? sim::TSimWaitMode::FollowClock
+                                    : sim::TSimWaitMode::Instant);
+        break;
+    case TCommandKind::SessionEnd:
+        EndSession();
         break;
     case TCommandKind::Menu:
         ChooseMenu(static_cast<TMenuChoice>(ACommand.FArg0));
@@ -234,6 +210,12 @@ void TSimSession::ExecuteUserCommand(const TCommand& ACommand) {
         break;
     case TCommandKind::Click:
         FUserInput->Click(static_cast<TMouseButton>(ACommand.FArg0));
+        break;
+    case TCommandKind::ButtonDown:
+        FUserInput->Press(static_cast<TMouseButton>(ACommand.FArg0));
+        break;
+    case TCommandKind::ButtonUp:
+        FUserInput->Release(static_cast<TMouseButton>(ACommand.FArg0));
         break;
     case TCommandKind::Wheel:
         FUserInput->Wheel(static_cast<int>(ACommand.FArg0));
@@ -327,6 +309,34 @@ void TSimSession::ChooseMenu(TMenuChoice AChoice) {
     }
     FSim.FWindows.Post(FMain->Handle(), platform::WM_COMMAND_MESSAGE,
                        FTray.LastMenu()[Item].FCommandId, 0);
+}
+
+void TSimSession::AssignButton(const TCommand& ACommand) {
+    if (!FConfigApp.Running()) {
+        throw ERunError("cfg-button: the configuration application is not running (cfg-start)");
+    }
+    constexpr std::pair<const char*, std::uint16_t> FUNCTIONS[] = {
+        {"mute", FUNCTION_TYPE_MICROPHONE_MUTE},
+        {"play", FUNCTION_TYPE_PLAY_MACRO},
+        {"record", FUNCTION_TYPE_RECORD_MACRO}};
+    const auto& [Name, Type] = FUNCTIONS[static_cast<std::size_t>(ACommand.FArg1)];
+    if (!FConfigApp.AssignButton(static_cast<std::size_t>(ACommand.FArg0), Type, Name)) {
+        throw ERunError("cfg-button: no game profile is stored to change");
+    }
+}
+
+// As Windows ends a session: it asks, then tells, and the process is gone soon after; nothing
+// reaches the monitor's message loop in between.
+void TSimSession::EndSession() {
+    const platform::TWindowHandle Monitor = FMain->Handle();
+    FTrace.Line("session: may it end?");
+    const platform::TMessageResult Agreed =
+        FSim.FWindows.Send(Monitor, platform::WM_QUERYENDSESSION_MESSAGE, 0, 0);
+    FTrace.Line(std::string("session: the monitor ") + (Agreed != 0 ? "agrees" : "refuses"));
+    FSim.FWindows.Send(Monitor, platform::WM_ENDSESSION_MESSAGE, 1, 0);
+    FTrace.Line("session: ended, the monitor's process goes");
+    FEndedBy = "session-end";
+    CloseMonitor();
 }
 
 void TSimSession::AboutOk() {

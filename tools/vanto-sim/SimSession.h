@@ -47,7 +47,7 @@ public:
     TStartupTimes StartMonitor();
     void Execute(const TCommand& ACommand);
     bool MonitorRunning() const { return FMain != nullptr; }
-    // Ends the monitor as the end of the session would, without Exit.
+    // Ends the monitor as the end of its process does, without Exit.
     void CloseMonitor();
 
     TTrace& Trace() { return FTrace; }
@@ -57,7 +57,6 @@ private:
     void ExecuteConfigAppCommand(const TCommand& ACommand);
     void ExecuteUserCommand(const TCommand& ACommand);
     void AfterCommand();
-    void TracePlayedInput(std::size_t AFirst);
     void TraceRecordedMacro();
     void WireSlots();
     void Press(unsigned AKey);
@@ -69,6 +68,8 @@ private:
     void SetLanguage(std::uint8_t ALanguage);
     void ChooseMenu(TMenuChoice AChoice);
     void AboutOk();
+    void AssignButton(const TCommand& ACommand);
+    void EndSession();
     void Dump(TDumpKind AKind);
     void RequireMonitor() const;
 
@@ -81,14 +82,17 @@ private:
     TTracingTrayIcon FTray{FSim.FTray, FTrace};
     TTracingSceneWindows FScenes{FSim.FScenes, FTrace};
     TTracingShell FShell{FSim.FShell, FTrace};
+    TTracingInputSynthesis FInput{FSim.FInput, FTrace};
     platform::TPlatform FPlatform;
     sim::TSimMouse FMouse;
     TMouseReportWatcher FMouseReports{FMouse, FTrace};
-    TConfigAppStandIn FConfigApp{FSim.FWindows, FSim.FRegistry, FTrace};
+    TConfigAppStandIn FConfigApp{FSim.FWindows, FSim.FRegistry, FSim.FFiles, FTrace};
     std::unique_ptr<TDM> FDM;
     std::unique_ptr<TVantoMonExMain> FMain;
     std::unique_ptr<TUserInput> FUserInput;
     int FArrivals = 0;
+    // What ended the monitor, for the error of a command that follows.
+    std::string FEndedBy = "menu Exit";
 };
 
 } // namespace vanto::simrun

@@ -127,6 +127,27 @@ private:
     TTrace& FTrace;
 };
 
+std::string MouseEventName(std::uint32_t AFlags, std::int32_t AData) {
+    switch (AFlags) {
+    case platform::MOUSE_LEFT_DOWN:
+        return "left down";
+    case platform::MOUSE_LEFT_UP:
+        return "left up";
+    case platform::MOUSE_RIGHT_DOWN:
+        return "right down";
+    case platform::MOUSE_RIGHT_UP:
+        return "right up";
+    case platform::MOUSE_MIDDLE_DOWN:
+        return "middle down";
+    case platform::MOUSE_MIDDLE_UP:
+        return "middle up";
+    case platform::MOUSE_WHEEL:
+        return AData > 0 ? "wheel up" : "wheel down";
+    default:
+        return "flags " + std::to_string(AFlags) + " data " + std::to_string(AData);
+    }
+}
+
 } // namespace
 
 bool TTracingRegistry::CreateKey(const std::u16string& AKeyPath) {
@@ -277,11 +298,9 @@ void TTracingTrayIcon::ShowMenu(const std::vector<platform::TMenuItem>& AItems) 
     FInner.ShowMenu(AItems);
 }
 
-std::unique_ptr<platform::ISceneWindow>
-TTracingSceneWindows::CreateSceneWindow(platform::TWindowHandle AOwner,
-                                        platform::TMessageId AClickMessage,
-                                        platform::TScenePlacement APlacement,
-                                        const platform::TSceneWindowStyle& AStyle) {
+std::unique_ptr<platform::ISceneWindow> TTracingSceneWindows::CreateSceneWindow(
+    platform::TWindowHandle AOwner, platform::TMessageId AClickMessage,
+    platform::TScenePlacement APlacement, const platform::TSceneWindowStyle& AStyle) {
     // The placement tells the two windows apart: the About window sits in the middle of the
     // desktop, the recording overlay at the bottom of the screen.
     std::string Name = APlacement == platform::TScenePlacement::CentredOnDesktop ? "about window"
@@ -296,6 +315,24 @@ bool TTracingShell::OpenProgram(const std::u16string& AFile, const std::u16strin
     FTrace.Line((Ok ? "shell: started " : "shell: could not start ") + Utf8(AFile) + " in " +
                 Utf8(AWorkingFolder));
     return Ok;
+}
+
+void TTracingInputSynthesis::SendKey(std::uint8_t AVirtualKey, std::uint8_t AScanCode,
+                                     bool AExtended, bool AUp) {
+    FInner.SendKey(AVirtualKey, AScanCode, AExtended, AUp);
+    Sent("key " + std::to_string(AVirtualKey) + (AUp ? " up" : " down"));
+}
+
+void TTracingInputSynthesis::SendMouse(std::uint32_t AFlags, platform::TCursorPos APos,
+                                       std::int32_t AData) {
+    FInner.SendMouse(AFlags, APos, AData);
+    Sent("mouse " + MouseEventName(AFlags, AData));
+}
+
+// Only the playback thread sends, so the last event is the one just sent.
+void TTracingInputSynthesis::Sent(const std::string& AWhat) {
+    const std::optional<sim::TSimInputEvent> Event = FInner.LastEvent();
+    FTrace.Line("input at " + std::to_string(Event ? Event->AtMs : 0) + " ms: " + AWhat);
 }
 
 } // namespace vanto::simrun

@@ -9,10 +9,12 @@
 #include "platform/DebugOutput.h"
 #include "platform/FileSystem.h"
 #include "platform/Hid.h"
+#include "platform/InputSynthesis.h"
 #include "platform/Registry.h"
 #include "platform/SceneWindow.h"
 #include "platform/Shell.h"
 #include "platform/TrayIcon.h"
+#include "platform/sim/SimInputSynthesis.h"
 
 #include <condition_variable>
 #include <functional>
@@ -156,10 +158,10 @@ public:
     TTracingSceneWindows(platform::ISceneWindows& AInner, TTrace& ATrace)
         : FInner(AInner), FTrace(ATrace) {}
 
-    std::unique_ptr<platform::ISceneWindow> CreateSceneWindow(platform::TWindowHandle AOwner,
-                                                              platform::TMessageId AClickMessage,
-                                                              platform::TScenePlacement APlacement,
-                                                              const platform::TSceneWindowStyle& AStyle) override;
+    std::unique_ptr<platform::ISceneWindow>
+    CreateSceneWindow(platform::TWindowHandle AOwner, platform::TMessageId AClickMessage,
+                      platform::TScenePlacement APlacement,
+                      const platform::TSceneWindowStyle& AStyle) override;
 
 private:
     platform::ISceneWindows& FInner;
@@ -176,6 +178,30 @@ public:
 
 private:
     platform::IShell& FInner;
+    TTrace& FTrace;
+};
+
+// Every event the monitor synthesises, when it is sent, with the simulated time it carries. A
+// playback sends from its own thread.
+class TTracingInputSynthesis final : public platform::IInputSynthesis {
+public:
+    TTracingInputSynthesis(sim::TSimInputSynthesis& AInner, TTrace& ATrace)
+        : FInner(AInner), FTrace(ATrace) {}
+
+    platform::TCursorPos CursorPos() override { return FInner.CursorPos(); }
+    void SendKey(std::uint8_t AVirtualKey, std::uint8_t AScanCode, bool AExtended,
+                 bool AUp) override;
+    void SendMouse(std::uint32_t AFlags, platform::TCursorPos APos, std::int32_t AData) override;
+    bool WaitPrecise(std::uint32_t AMs) override { return FInner.WaitPrecise(AMs); }
+    void CancelWaits() noexcept override { FInner.CancelWaits(); }
+    void ArmWaits() noexcept override { FInner.ArmWaits(); }
+    void BeginPlayback() noexcept override { FInner.BeginPlayback(); }
+    void EndPlayback() noexcept override { FInner.EndPlayback(); }
+
+private:
+    void Sent(const std::string& AWhat);
+
+    sim::TSimInputSynthesis& FInner;
     TTrace& FTrace;
 };
 

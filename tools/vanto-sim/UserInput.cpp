@@ -32,11 +32,19 @@ constexpr std::int16_t WHEEL_DELTA = 120;
 } // namespace
 
 void TUserInput::Click(TMouseButton AButton) {
+    Press(AButton);
+    FSim.AdvanceTime(CLICK_HOLD_MS);
+    Release(AButton);
+}
+
+void TUserInput::Press(TMouseButton AButton) {
     const TButtonMessages& Button = BUTTONS[static_cast<std::size_t>(AButton)];
-    const std::string Name = Button.FName;
-    Deliver(Name + " button down", Button.FDown, Button.FXButton);
-    FWindows.AdvanceTime(CLICK_HOLD_MS);
-    Deliver(Name + " button up", Button.FUp, Button.FXButton);
+    Deliver(std::string(Button.FName) + " button down", Button.FDown, Button.FXButton);
+}
+
+void TUserInput::Release(TMouseButton AButton) {
+    const TButtonMessages& Button = BUTTONS[static_cast<std::size_t>(AButton)];
+    Deliver(std::string(Button.FName) + " button up", Button.FUp, Button.FXButton);
 }
 
 void TUserInput::Wheel(int ANotches) {
@@ -44,7 +52,7 @@ void TUserInput::Wheel(int ANotches) {
     const auto Delta = static_cast<std::int16_t>(ANotches > 0 ? WHEEL_DELTA : -WHEEL_DELTA);
     for (int Notch = 0; Notch < std::abs(ANotches); ++Notch) {
         if (Notch > 0) {
-            FWindows.AdvanceTime(NOTCH_GAP_MS);
+            FSim.AdvanceTime(NOTCH_GAP_MS);
         }
         Deliver(std::string("wheel notch ") + (ANotches > 0 ? "up" : "down"),
                 platform::WM_MOUSEWHEEL_MSG, Delta);
@@ -54,7 +62,7 @@ void TUserInput::Wheel(int ANotches) {
 void TUserInput::Deliver(const std::string& AWhat, std::uint32_t AMessage, std::int16_t AData) {
     FTrace.Line("user: " + AWhat +
                 (FFlags.MacroRecording ? " (recording)" : " (no recording running)"));
-    FHooks.MouseEvent(AMessage, POINTER_X, POINTER_Y, AData);
+    FSim.FHooks.MouseEvent(AMessage, POINTER_X, POINTER_Y, AData);
 }
 
 } // namespace vanto::simrun

@@ -4,8 +4,7 @@
 #include "Trace.h"
 
 #include "app/MonitorFlags.h"
-#include "platform/sim/SimHookLibrary.h"
-#include "platform/sim/SimWindowSystem.h"
+#include "platform/sim/SimPlatform.h"
 
 namespace vanto::simrun {
 
@@ -13,12 +12,14 @@ namespace vanto::simrun {
 // to the system's input hooks, where an on-the-fly recording takes them as its steps.
 class TUserInput {
 public:
-    TUserInput(TTrace& ATrace, const TMonitorFlags& AFlags, sim::TSimHookLibrary& AHooks,
-               sim::TSimWindowSystem& AWindows)
-        : FTrace(ATrace), FFlags(AFlags), FHooks(AHooks), FWindows(AWindows) {}
+    TUserInput(TTrace& ATrace, const TMonitorFlags& AFlags, sim::TSimPlatform& ASim)
+        : FTrace(ATrace), FFlags(AFlags), FSim(ASim) {}
 
     // A press, the button held for CLICK_HOLD_MS, and its release.
     void Click(TMouseButton AButton);
+    // The press and the release of a button the user holds as long as the scenario says.
+    void Press(TMouseButton AButton);
+    void Release(TMouseButton AButton);
     // One notch after another, NOTCH_GAP_MS apart.
     void Wheel(int ANotches);
 
@@ -30,8 +31,7 @@ private:
 
     TTrace& FTrace;
     const TMonitorFlags& FFlags;
-    sim::TSimHookLibrary& FHooks;
-    sim::TSimWindowSystem& FWindows;
+    sim::TSimPlatform& FSim;
 };
 
 } // namespace vanto::simrun

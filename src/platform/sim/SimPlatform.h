@@ -31,8 +31,13 @@ public:
     const platform::TPlatform& Platform() const { return FPlatform; }
 
     // Handles what is queued, then waits (at most AMaxWaitMs of real time) until the readers
-    // have taken every report and the main thread has handled what they handed over.
+    // have taken every report, the main thread has handled what they handed over, and a
+    // playback has ended or blocks in a wait that follows the clock.
     void Settle(unsigned AMaxWaitMs = 2000);
+    // Moves simulated time on by AMs as the window system does, stopping at the end of each
+    // clock-following wait of a playback until the playback has gone on to its next wait: its
+    // events go out at the simulated times the macro asks for, in order with the timers.
+    void AdvanceTime(std::uint64_t AMs);
 
     TSimClock FClock;
     TSimWindowSystem FWindows{FClock};

@@ -4,6 +4,8 @@
 
 #include <mmsystem.h>
 
+#include <utility>
+
 // Windows 10 1803 and later; older headers lack the name, older systems refuse the flag.
 #ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
 #define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002
@@ -12,6 +14,9 @@
 namespace vanto::win32 {
 
 namespace {
+
+using TSetTask = HANDLE(WINAPI*)(LPCWSTR ATaskName, LPDWORD ATaskIndex);
+using TRevertTask = BOOL(WINAPI*)(HANDLE ATask);
 
 std::int64_t PerformanceCounter() {
     LARGE_INTEGER Now;
@@ -29,6 +34,12 @@ std::int64_t SpinMargin(TWaitTimerKind AKind, std::int64_t ATicksPerSecond) {
     return ATicksPerSecond * 2 / 1000;
 }
 
+// GetProcAddress hands out one generic pointer type; going through void (*)() keeps GCC from
+// warning about the cast between unrelated function types.
+void (*Entry(HMODULE AModule, const char* AName))() {
+    return reinterpret_cast<void (*)()>(GetProcAddress(AModule, AName));
+}
+
 } // namespace
 
 const char* WaitTimerKindName(TWaitTimerKind AKind) {
@@ -40,10 +51,25 @@ const char* WaitTimerKindName(TWaitTimerKind AKind) {
     case TWaitTimerKind::Sleep:
         break;
     }
-    return "Sleep with 1 ms timer period";
+    return "event wait with 1 ms timer period";
 }
 
-TWin32InputSynthesis::TWin32InputSynthesis(bool AAllowHighResolution) {
+const char* ThreadBoostKindName(TThreadBoostKind AKind) {
+    switch (AKind) {
+    case TThreadBoostKind::ProAudio:
+        return "multimedia class scheduler, Pro Audio";
+    case TThreadBoostKind::Games:
+        return "multimedia class scheduler, Games";
+    case TThreadBoostKind::TimeCritical:
+        return "time-critical thread priority";
+    case TThreadBoostKind::None:
+        break;
+    }
+    return "normal thread priority";
+}
+
+TWin32InputSynthesis::TWin32InputSynthesis(bool AAllowHighResolution,
+                                           bool AAllowMultimediaScheduler) {
     LARGE_INTEGER Frequency;
     if (QueryPerformanceFrequency(&Frequency) && Frequency.QuadPart > 0) {
         FTicksPerSecond = Frequency.QuadPart;
@@ -59,6 +85,21 @@ TWin32InputSynthesis::TWin32InputSynthesis(bool AAllowHighResolution) {
         FKind = Timer ? TWaitTimerKind::RaisedPeriod : TWaitTimerKind::Sleep;
     }
     FTimer = Timer;
+    // Manual reset: once cancelled, every wait ends at once until the next ArmWaits.
+    FCancelEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    // From the system folder only; a system without it gets the time-critical priority instead.
+    if (AAllowMultimediaScheduler) {
+        HMODULE Library = LoadLibraryExW(L"avrt.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        if (Library) {
+            FSetTaskEntry = Entry(Library, "AvSetMmThreadCharacteristicsW");
+            FRevertTaskEntry = Entry(Library, "AvRevertMmThreadCharacteristics");
+            FSchedulerLibrary = Library;
+        }
+        if (!FSetTaskEntry || !FRevertTaskEntry) {
+            FSetTaskEntry = nullptr;
+            FRevertTaskEntry = nullptr;
+        }
+    }
 }
 
 TWin32InputSynthesis::~TWin32InputSynthesis() {
@@ -68,6 +109,12 @@ TWin32InputSynthesis::~TWin32InputSynthesis() {
     }
     if (FTimer) {
         CloseHandle(static_cast<HANDLE>(FTimer));
+    }
+    if (FCancelEvent) {
+        CloseHandle(static_cast<HANDLE>(FCancelEvent));
+    }
+    if (FSchedulerLibrary) {
+        FreeLibrary(static_cast<HMODULE>(FSchedulerLibrary));
     }
 }
 
@@ -92,25 +139,35 @@ void TWin32InputSynthesis::SendMouse(std::uint32_t AFlags, platform::TCursorPos 
                 static_cast<DWORD>(AData), platform::SYNTHESISED_INPUT_MARK);
 }
 
-void TWin32InputSynthesis::WaitPrecise(std::uint32_t AMs) {
+bool TWin32InputSynthesis::WaitPrecise(std::uint32_t AMs) {
+    if (FCancelled) {
+        return false;
+    }
     if (AMs == 0) {
-        return;
+        return true;
     }
     std::int64_t Now = PerformanceCounter();
     const std::int64_t Deadline = Now + static_cast<std::int64_t>(AMs) * FTicksPerSecond / 1000;
     const std::int64_t Margin = SpinMargin(FKind, FTicksPerSecond);
     // A timer may also wake early by a fraction of its period; then it is asked again.
     while (Deadline - Now > Margin) {
-        SleepOnTimer(Deadline - Now - Margin);
+        if (!SleepOnTimer(Deadline - Now - Margin)) {
+            return false;
+        }
         Now = PerformanceCounter();
     }
     while (Now < Deadline) {
+        if (FCancelled.load(std::memory_order_relaxed)) {
+            return false;
+        }
         YieldProcessor();
         Now = PerformanceCounter();
     }
+    return true;
 }
 
-void TWin32InputSynthesis::SleepOnTimer(std::int64_t ATicks) {
+bool TWin32InputSynthesis::SleepOnTimer(std::int64_t ATicks) {
+    HANDLE Cancel = static_cast<HANDLE>(FCancelEvent);
     if (FTimer) {
         // Relative due times are negative, in 100 ns units.
         LARGE_INTEGER Due;
@@ -120,22 +177,89 @@ void TWin32InputSynthesis::SleepOnTimer(std::int64_t ATicks) {
         }
         HANDLE Timer = static_cast<HANDLE>(FTimer);
         if (SetWaitableTimer(Timer, &Due, 0, nullptr, nullptr, FALSE)) {
-            WaitForSingleObject(Timer, INFINITE);
-            return;
+            if (!Cancel) {
+                WaitForSingleObject(Timer, INFINITE);
+                return !FCancelled;
+            }
+            // The cancel first: when both are signalled, the cancel wins.
+            const HANDLE Both[] = {Cancel, Timer};
+            if (WaitForMultipleObjects(2, Both, FALSE, INFINITE) == WAIT_OBJECT_0) {
+                CancelWaitableTimer(Timer);
+                return false;
+            }
+            return true;
         }
     }
-    Sleep(static_cast<DWORD>(ATicks * 1000 / FTicksPerSecond));
+    const auto Ms = static_cast<DWORD>(ATicks * 1000 / FTicksPerSecond);
+    if (Cancel) {
+        return WaitForSingleObject(Cancel, Ms) != WAIT_OBJECT_0;
+    }
+    Sleep(Ms);
+    return !FCancelled;
 }
 
-void TWin32InputSynthesis::BeginPlayback() {
-    if (FOpenPlaybacks++ == 0 && FKind != TWaitTimerKind::HighResolution) {
-        timeBeginPeriod(1);
+void TWin32InputSynthesis::CancelWaits() noexcept {
+    FCancelled = true;
+    if (FCancelEvent) {
+        SetEvent(static_cast<HANDLE>(FCancelEvent));
     }
 }
 
-void TWin32InputSynthesis::EndPlayback() {
-    if (FOpenPlaybacks > 0 && --FOpenPlaybacks == 0 && FKind != TWaitTimerKind::HighResolution) {
+void TWin32InputSynthesis::ArmWaits() noexcept {
+    FCancelled = false;
+    if (FCancelEvent) {
+        ResetEvent(static_cast<HANDLE>(FCancelEvent));
+    }
+}
+
+void TWin32InputSynthesis::BeginPlayback() noexcept {
+    if (FOpenPlaybacks++ != 0) {
+        return;
+    }
+    if (FKind != TWaitTimerKind::HighResolution) {
+        timeBeginPeriod(1);
+    }
+    RaiseThread();
+}
+
+void TWin32InputSynthesis::EndPlayback() noexcept {
+    if (FOpenPlaybacks <= 0 || --FOpenPlaybacks != 0) {
+        return;
+    }
+    RestoreThread();
+    if (FKind != TWaitTimerKind::HighResolution) {
         timeEndPeriod(1);
+    }
+}
+
+// A busy machine would otherwise let the wake-up of a wait queue behind ordinary work, and the
+// step come late by a whole scheduling quantum.
+void TWin32InputSynthesis::RaiseThread() {
+    if (FSetTaskEntry) {
+        const auto SetTask = reinterpret_cast<TSetTask>(FSetTaskEntry);
+        const std::pair<const wchar_t*, TThreadBoostKind> Tasks[] = {
+            {L"Pro Audio", TThreadBoostKind::ProAudio}, {L"Games", TThreadBoostKind::Games}};
+        for (const auto& [Name, Kind] : Tasks) {
+            DWORD TaskIndex = 0;
+            if (HANDLE Task = SetTask(Name, &TaskIndex)) {
+                FTask = Task;
+                FBoost = Kind;
+                return;
+            }
+        }
+    }
+    FSavedPriority = GetThreadPriority(GetCurrentThread());
+    FPriorityRaised = SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL) != 0;
+    FBoost = FPriorityRaised ? TThreadBoostKind::TimeCritical : TThreadBoostKind::None;
+}
+
+void TWin32InputSynthesis::RestoreThread() {
+    if (FTask) {
+        reinterpret_cast<TRevertTask>(FRevertTaskEntry)(static_cast<HANDLE>(FTask));
+        FTask = nullptr;
+    } else if (FPriorityRaised) {
+        SetThreadPriority(GetCurrentThread(), FSavedPriority);
+        FPriorityRaised = false;
     }
 }
 
