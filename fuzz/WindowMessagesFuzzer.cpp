@@ -25,8 +25,8 @@ constexpr platform::TMessageId MESSAGES[] = {
     platform::WM_COMMAND_MESSAGE,
     platform::WM_TIMER_MESSAGE,
     platform::WM_POWERBROADCAST_MESSAGE,
-    0x0011, // the session is ending: asked
-    0x0016, // the session is ending: told
+    platform::WM_QUERYENDSESSION_MESSAGE,
+    platform::WM_ENDSESSION_MESSAGE,
     WM_MACRO_RECORDED,
     WM_PROFILE_SWITCH,
     WM_MONITOR_EXIT,
