@@ -1,3 +1,4 @@
+#include "NoIni.h"
 #include "app/ButtonDispatch.h"
 #include "app/ConfigAppInterface.h"
 #include "device/uiHIDData.h"
@@ -22,20 +23,7 @@ namespace {
 
 using TClock = std::chrono::steady_clock;
 
-// No config.ini: every device with the vendor collection counts as the mouse.
-class TNoIni : public platform::IIniFile {
-public:
-    int ReadInteger(const std::u16string&, const std::u16string&, const std::u16string&,
-                    int ADefault) override {
-        return ADefault;
-    }
-    std::u16string ReadString(const std::u16string&, const std::u16string&, const std::u16string&,
-                              const std::u16string& ADefault) override {
-        return ADefault;
-    }
-    platform::TIniPairs ReadSection(const std::u16string&, const std::u16string&) override {
-        return {};
-    }
+}
 };
 
 // The monitor's road of a button press on the simulated platform: mouse, hub, reader,
@@ -80,7 +68,7 @@ public:
     sim::TSimClock FClock;
     sim::TSimWindowSystem FWindows{FClock};
     sim::TSimHid FHub{FWindows};
-    TNoIni FIni;
+    bench::TNoIni FIni;
     sim::TSimShell FShell{u"C:\\Users\\Ann\\Documents", u"C:\\Program Files\\Vanto"};
     sim::TSimDebugOutput FDebug;
     sim::TSimRegistry FRegistry;

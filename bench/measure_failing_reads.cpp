@@ -5,6 +5,7 @@
 //
 //   measure_failing_reads [SECONDS]
 
+#include "NoIni.h"
 #include "device/UsageAndPage.h"
 #include "device/uiHIDData.h"
 #include "platform/sim/SimClock.h"
@@ -29,19 +30,7 @@ namespace {
 
 using TClock = std::chrono::steady_clock;
 
-class TNoIni : public platform::IIniFile {
-public:
-    int ReadInteger(const std::u16string&, const std::u16string&, const std::u16string&,
-                    int ADefault) override {
-        return ADefault;
-    }
-    std::u16string ReadString(const std::u16string&, const std::u16string&, const std::u16string&,
-                              const std::u16string& ADefault) override {
-        return ADefault;
-    }
-    platform::TIniPairs ReadSection(const std::u16string&, const std::u16string&) override {
-        return {};
-    }
+}
 };
 
 // A stop signal whose timed wait takes real time, as an event's does on Windows. Its members
@@ -150,7 +139,7 @@ int Measure(double ASeconds) {
     sim::TSimMouse Mouse;
     Mouse.PlugInto(Hub);
     TFailingHid Hid(Hub);
-    TNoIni Ini;
+    bench::TNoIni Ini;
     sim::TSimShell Shell{u"C:\\Users\\Ann\\Documents", u"C:\\Program Files\\Vanto"};
     sim::TSimDebugOutput Debug;
     TuiHIDData Data(Hid, Windows, Ini, Shell, Debug);

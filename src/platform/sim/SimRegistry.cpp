@@ -201,32 +201,28 @@ bool TSimRegistry::CreateKey(const std::u16string& AKeyPath) {
     return true;
 }
 
+const TSimRegistry::TValue* TSimRegistry::FindLocked(const std::u16string& AKeyPath,
+                                                     const std::u16string& AName) const {
+    auto Key = FKeys.find(Normalize(AKeyPath));
+    if (Key == FKeys.end()) {
+        return nullptr;
+    }
+    auto Value = Key->second.FValues.find(Normalize(AName));
+    return Value == Key->second.FValues.end() ? nullptr : &Value->second;
+}
+
 std::optional<TRegValue> TSimRegistry::ReadValue(const std::u16string& AKeyPath,
                                                  const std::u16string& AName) {
     std::lock_guard Guard(FLock);
-    auto Key = FKeys.find(Normalize(AKeyPath));
-    if (Key == FKeys.end()) {
-        return std::nullopt;
-    }
-    auto Value = Key->second.FValues.find(Normalize(AName));
-    if (Value == Key->second.FValues.end()) {
-        return std::nullopt;
-    }
-    return Value->second.FValue;
+    const TValue* Value = FindLocked(AKeyPath, AName);
+    return Value ? std::optional(Value->FValue) : std::nullopt;
 }
 
 std::optional<std::uint64_t> TSimRegistry::ValueSize(const std::u16string& AKeyPath,
                                                      const std::u16string& AName) {
     std::lock_guard Guard(FLock);
-    auto Key = FKeys.find(Normalize(AKeyPath));
-    if (Key == FKeys.end()) {
-        return std::nullopt;
-    }
-    auto Value = Key->second.FValues.find(Normalize(AName));
-    if (Value == Key->second.FValues.end()) {
-        return std::nullopt;
-    }
-    return Value->second.FValue.FData.size();
+    const TValue* Value = FindLocked(AKeyPath, AName);
+    return Value ? std::optional<std::uint64_t>(Value->FValue.FData.size()) : std::nullopt;
 }
 
 std::vector<std::pair<std::u16string, TRegValue>>

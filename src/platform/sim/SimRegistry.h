@@ -66,6 +66,8 @@ private:
     static std::u16string Normalize(const std::u16string& APath);
     static std::u16string Tidy(const std::u16string& APath);
     void CreateKeyLocked(const std::u16string& ATidyPath);
+    // The stored value, or null; the caller holds FLock.
+    const TValue* FindLocked(const std::u16string& AKeyPath, const std::u16string& AName) const;
     std::filesystem::path KeyFolder(const TKey& AKey) const;
     void Persist(const TKey& AKey, const TValue* AOld, const TValue& ANew);
     void Load();
