@@ -19,5 +19,7 @@ public:
     }
     platform::TIniPairs ReadSection(const std::u16string&, const std::u16string&) override {
         return {};
+    }
+};
 
-    } // namespace vanto::bench
+} // namespace vanto::bench

@@ -23,9 +23,6 @@ namespace {
 
 using TClock = std::chrono::steady_clock;
 
-}
-};
-
 // The monitor's road of a button press on the simulated platform: mouse, hub, reader,
 // hand-over to the main thread, report decoder, posted WM_BUTTON_EVENT, its handler.
 class TRig {

@@ -30,9 +30,6 @@ namespace {
 
 using TClock = std::chrono::steady_clock;
 
-}
-};
-
 // A stop signal whose timed wait takes real time, as an event's does on Windows. Its members
 // carry no override: the program also builds against the reader as it was before it rested,
 // when the signal had no timed wait, so that both can be measured with the same source.
