@@ -245,27 +245,31 @@ TEST_F(VirtualMouseTest, TheMouseTakesOnlyWellFormedReportsInsideAnUpload) {
     EXPECT_EQ(FMouse.Status()->FRefusedReports, 1u);
 }
 
-TEST_F(VirtualMouseTest, InjectedFailuresFailTheNextWritesAndNoneAfter) {
+// The fault lets one write pass, fails the next two and none after them; a failed write leaves
+// the memory as it was.
+TEST_F(VirtualMouseTest, AFaultFailsTheWritesItCountsAndNoneBeforeOrAfter) {
     const auto Vendor = OpenVendor(false);
     ASSERT_NE(Vendor, nullptr);
-    ASSERT_TRUE(FMouse.FailFeatureWrites(2, STATUS_DEVICE_NOT_CONNECTED));
+    ASSERT_TRUE(FMouse.FaultFeatureWrites({1, 2, STATUS_DEVICE_NOT_CONNECTED, 0}));
     const auto Open = ModeReport(0);
     const auto Write = WriteReport(2, 16, 144, 8, 0x11);
-    EXPECT_EQ(Vendor->SetFeature(Open.data(), 16), platform::HID_ERROR_DEVICE_NOT_CONNECTED);
-    EXPECT_EQ(Vendor->SetFeature(Write.data(), 16), platform::HID_ERROR_DEVICE_NOT_CONNECTED);
+    const auto Other = WriteReport(2, 16, 144, 8, 0x22);
     EXPECT_EQ(Vendor->SetFeature(Open.data(), 16), platform::HID_ERROR_NONE);
-    EXPECT_EQ(Vendor->SetFeature(Write.data(), 16), platform::HID_ERROR_NONE);
+    EXPECT_EQ(Vendor->SetFeature(Write.data(), 16), platform::HID_ERROR_DEVICE_NOT_CONNECTED);
+    EXPECT_EQ(Vendor->SetFeature(Write.data(), 16), platform::HID_ERROR_DEVICE_NOT_CONNECTED);
+    EXPECT_EQ(FMouse.Bank(0)->FButtonTable[0], 0);
+    EXPECT_EQ(Vendor->SetFeature(Other.data(), 16), platform::HID_ERROR_NONE);
 
     const auto Received = FMouse.FeatureReports();
     ASSERT_TRUE(Received.has_value());
     ASSERT_EQ(Received->size(), 4u);
-    for (std::size_t Index = 0; Index < 2; ++Index) {
+    for (std::size_t Index = 1; Index < 3; ++Index) {
         EXPECT_EQ((*Received)[Index].FStatus, STATUS_DEVICE_NOT_CONNECTED);
         EXPECT_EQ((*Received)[Index].FReading, VMOUSE_READ_FAILED_ON_REQUEST);
     }
     EXPECT_EQ((*Received)[3].FReading, VMOUSE_READ_WRITE);
-    EXPECT_EQ(FMouse.Bank(0)->FButtonTable[0], 0x11);
-    EXPECT_EQ(FMouse.Status()->FFailuresToCome, 0u);
+    EXPECT_EQ(FMouse.Bank(0)->FButtonTable[0], 0x22);
+    EXPECT_EQ(FMouse.Status()->FFaultsToCome, 0u);
 }
 
 // Pulling the mouse out ends a read in flight and is told to windows registered for HID

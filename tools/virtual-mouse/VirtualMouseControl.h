@@ -43,7 +43,7 @@ enum {
 enum {
     VMOUSE_READ_WRITE = 0,         // command 2: bytes stored
     VMOUSE_READ_MODE = 1,          // command 6: mode taken
-    VMOUSE_READ_FAILED_ON_REQUEST, // the control device asked for this report to fail
+    VMOUSE_READ_FAILED_ON_REQUEST, // a fault asked for on the control device failed it
     VMOUSE_READ_WRONG_LENGTH,      // not the length the report's ID declares
     VMOUSE_READ_LARGER_ID,         // the payload would have fitted a shorter report
     VMOUSE_READ_PAST_REPORT,       // the payload runs past the end of the report
@@ -63,8 +63,8 @@ enum {
 #define VMOUSE_GET_STATUS VMOUSE_CONTROL_CODE(0x901)
 // In: uint32_t index. Out: TVmouseFeatureRecord. STATUS_NO_MORE_ENTRIES past the last one.
 #define VMOUSE_GET_FEATURE_REPORT VMOUSE_CONTROL_CODE(0x902)
-// In: TVmouseFailWrites.
-#define VMOUSE_FAIL_FEATURE_WRITES VMOUSE_CONTROL_CODE(0x903)
+// In: TVmouseFeatureFault.
+#define VMOUSE_FAULT_FEATURE_WRITES VMOUSE_CONTROL_CODE(0x903)
 // In: uint32_t bank. Out: TVmouseBank.
 #define VMOUSE_GET_BANK VMOUSE_CONTROL_CODE(0x904)
 // A mouse fresh from the factory: memory, log, counters and failures to come all cleared.
@@ -89,10 +89,10 @@ typedef struct TVmouseStatus {
     TVmouseCollectionStatus FCollections[VMOUSE_COLLECTIONS];
     uint32_t FFeatureReports;         // received, in the log or not
     uint32_t FFeatureReportsUnlogged; // received while the log was full
-    uint32_t FFailuresToCome;
-    uint32_t FMode;             // the last mode command; 1 (running) on a fresh mouse
-    uint32_t FUploadsCompleted; // mode 0 followed by mode 1
-    uint32_t FRefusedReports;   // read as anything but a write or a mode command
+    uint32_t FFaultsToCome;           // writes still to be delayed or failed
+    uint32_t FMode;                   // the last mode command; 1 (running) on a fresh mouse
+    uint32_t FUploadsCompleted;       // mode 0 followed by mode 1
+    uint32_t FRefusedReports;         // read as anything but a write or a mode command
 } TVmouseStatus;
 
 typedef struct TVmouseFeatureRecord {
@@ -103,10 +103,14 @@ typedef struct TVmouseFeatureRecord {
     uint8_t FBytes[VMOUSE_LONGEST_FEATURE_REPORT];
 } TVmouseFeatureRecord;
 
-typedef struct TVmouseFailWrites {
+// A slow or failing mouse: after FPassing more feature writes, each of the next FCount ones is
+// answered FDelayMs later, with FStatus (an NTSTATUS; a failure leaves the memory as it was).
+typedef struct TVmouseFeatureFault {
+    uint32_t FPassing;
     uint32_t FCount;
-    int32_t FStatus; // an NTSTATUS error
-} TVmouseFailWrites;
+    int32_t FStatus;
+    uint32_t FDelayMs;
+} TVmouseFeatureFault;
 
 typedef struct TVmouseBank {
     uint8_t FButtonTable[VMOUSE_BUTTON_TABLE_SIZE];

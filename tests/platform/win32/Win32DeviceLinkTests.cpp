@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -119,10 +120,14 @@ TEST_F(Win32DeviceLinkTest, TheSearchFindsTheMouseReadsItsReportsAndSendsItsFeat
 // mouse has again, and the press would never come.
 TEST_F(Win32DeviceLinkTest, APulledMouseEndsItsReaderAndIsReadAgainOnceBack) {
     const auto Data = NewTransport();
+    std::atomic<int> Gone = 0;
+    Data->OnDeviceNotConnected = [&](const std::u16string&, const std::u16string&) { ++Gone; };
     Data->HidFindAndReadDevice(VANTO_MOUSE_COLLECTION.AsInteger(), u"*");
     std::wstring Error;
     ASSERT_TRUE(vmouse::Unplug(Error));
     ASSERT_TRUE(vmouse::WaitForInterfaces(false, WAIT_MS));
+    // Told as a device that left, whatever error this system ends the read with.
+    EXPECT_TRUE(PumpUntil([&] { return Gone == 1; }));
     ASSERT_TRUE(vmouse::Plug(vmouse::BuiltInfPath(), Error));
     ASSERT_TRUE(vmouse::WaitForInterfaces(true, WAIT_MS));
 

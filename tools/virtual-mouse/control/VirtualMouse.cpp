@@ -98,9 +98,8 @@ std::optional<std::vector<TFeatureReport>> TVirtualMouse::FeatureReports(std::ui
     }
 }
 
-bool TVirtualMouse::FailFeatureWrites(std::uint32_t ACount, std::int32_t ANtStatus) {
-    const TVmouseFailWrites Failures{ACount, ANtStatus};
-    return Control(VMOUSE_FAIL_FEATURE_WRITES, &Failures, sizeof(Failures), nullptr, 0);
+bool TVirtualMouse::FaultFeatureWrites(const TVmouseFeatureFault& AFault) {
+    return Control(VMOUSE_FAULT_FEATURE_WRITES, &AFault, sizeof(AFault), nullptr, 0);
 }
 
 std::optional<TBank> TVirtualMouse::Bank(std::uint32_t ABank) {

@@ -75,8 +75,9 @@ public:
     std::optional<TVmouseStatus> Status();
     // Every feature report from AFirst on, in the order the mouse received them.
     std::optional<std::vector<TFeatureReport>> FeatureReports(std::uint32_t AFirst = 0);
-    // The next ACount feature writes fail with ANtStatus (an error status); 0 ends that.
-    bool FailFeatureWrites(std::uint32_t ACount, std::int32_t ANtStatus);
+    // A slow or failing mouse from now on (see TVmouseFeatureFault); a fault of no writes ends
+    // the one before.
+    bool FaultFeatureWrites(const TVmouseFeatureFault& AFault);
     std::optional<TBank> Bank(std::uint32_t ABank);
     // A mouse fresh from the factory: memory, feature log and failures to come cleared.
     bool Reset();

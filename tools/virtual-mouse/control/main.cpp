@@ -116,10 +116,10 @@ int PrintStatus(TVirtualMouse& AMouse) {
                     Names[Index], C.FStarted, C.FStarts, C.FReportsWaiting, C.FReportsDelivered,
                     C.FReportsDropped, C.FClassReadsPending);
     }
-    std::printf("feature reports %u (unlogged %u, refused %u), failures to come %u, mode %u, "
+    std::printf("feature reports %u (unlogged %u, refused %u), faults to come %u, mode %u, "
                 "uploads completed %u\n",
                 Status->FFeatureReports, Status->FFeatureReportsUnlogged, Status->FRefusedReports,
-                Status->FFailuresToCome, Status->FMode, Status->FUploadsCompleted);
+                Status->FFaultsToCome, Status->FMode, Status->FUploadsCompleted);
     return 0;
 }
 
@@ -201,9 +201,12 @@ int Run(const std::vector<std::wstring>& AArgs) {
     if (Command == L"bank" && AArgs.size() == 3) {
         return PrintBank(Mouse, Number(2, 0));
     }
-    if (Command == L"fail" && AArgs.size() >= 3) {
-        const auto Status = static_cast<std::int32_t>(Number(3, DEFAULT_FAILURE, 16));
-        return Mouse.FailFeatureWrites(Number(2, 0), Status) ? 0 : Fail(L"refused");
+    if (Command == L"fault" && AArgs.size() >= 3 && AArgs.size() <= 6) {
+        const TVmouseFeatureFault Fault{static_cast<std::uint32_t>(Number(4, 0)),
+                                        static_cast<std::uint32_t>(Number(2, 0)),
+                                        static_cast<std::int32_t>(Number(3, DEFAULT_FAILURE, 16)),
+                                        static_cast<std::uint32_t>(Number(5, 0))};
+        return Mouse.FaultFeatureWrites(Fault) ? 0 : Fail(L"refused");
     }
     if (Command == L"reset") {
         return Mouse.Reset() ? 0 : Fail(L"refused");

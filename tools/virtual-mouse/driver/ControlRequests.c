@@ -40,12 +40,13 @@ static NTSTATUS Control(PIRP AIrp) {
         const NTSTATUS Status = MouseFeatureRecord(Index, Buffer, &Size);
         return Complete(AIrp, Status, Size);
     }
-    case VMOUSE_FAIL_FEATURE_WRITES: {
-        const TVmouseFailWrites* Failures = Buffer;
-        if (In < sizeof(*Failures) || (Failures->FCount > 0 && NT_SUCCESS(Failures->FStatus))) {
+    case VMOUSE_FAULT_FEATURE_WRITES: {
+        const TVmouseFeatureFault* Fault = Buffer;
+        // A minute at most: a fault is there to slow the host down, not to hang it.
+        if (In < sizeof(*Fault) || Fault->FDelayMs > 60000) {
             return Complete(AIrp, STATUS_INVALID_PARAMETER, 0);
         }
-        MouseFailFeatureWrites(Failures->FCount, Failures->FStatus);
+        MouseFaultFeatureWrites(Fault);
         return Complete(AIrp, STATUS_SUCCESS, 0);
     }
     case VMOUSE_GET_BANK: {

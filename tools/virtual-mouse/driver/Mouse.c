@@ -19,8 +19,7 @@ static struct {
     uint32_t FFeatureReports;
     uint32_t FUnlogged;
     uint32_t FRefused;
-    uint32_t FFailuresToCome;
-    NTSTATUS FFailStatus;
+    TVmouseFeatureFault FFault;
 } Mouse;
 
 static TFeatureLogEntry** NewLog(void) {
@@ -201,17 +200,43 @@ void MouseCollectionGone(uint32_t ACollection) {
 
 // ---- Feature reports ----
 
+// Called with the lock held: whether this write is one the fault asked for.
+static int TakeFault(void) {
+    if (Mouse.FFault.FPassing > 0) {
+        --Mouse.FFault.FPassing;
+        return 0;
+    }
+    if (Mouse.FFault.FCount == 0) {
+        return 0;
+    }
+    --Mouse.FFault.FCount;
+    return 1;
+}
+
+static void Wait(uint32_t AMilliseconds) {
+    LARGE_INTEGER Interval;
+    Interval.QuadPart = -(LONGLONG)AMilliseconds * 10000; // relative, in 100 ns
+    KeDelayExecutionThread(KernelMode, FALSE, &Interval);
+}
+
 NTSTATUS MouseTakeFeatureReport(const uint8_t* AReport, uint32_t ALength) {
     // Taken before the lock: the pool may not be asked for memory while the lock is held.
     TFeatureLogEntry* Entry =
         ExAllocatePoolWithTag(NonPagedPool, sizeof(TFeatureLogEntry) + ALength, VMOUSE_POOL_TAG);
     KIRQL Irql;
     KeAcquireSpinLock(&Mouse.FLock, &Irql);
+    const int Faulted = TakeFault();
+    const TVmouseFeatureFault Fault = Mouse.FFault;
+    KeReleaseSpinLock(&Mouse.FLock, Irql);
+    if (Faulted && Fault.FDelayMs > 0) {
+        Wait(Fault.FDelayMs);
+    }
+
+    KeAcquireSpinLock(&Mouse.FLock, &Irql);
     NTSTATUS Status = STATUS_SUCCESS;
     uint32_t Reading;
-    if (Mouse.FFailuresToCome > 0) {
-        --Mouse.FFailuresToCome;
-        Status = Mouse.FFailStatus;
+    if (Faulted && !NT_SUCCESS(Fault.FStatus)) {
+        Status = Fault.FStatus;
         Reading = VMOUSE_READ_FAILED_ON_REQUEST;
     } else {
         Reading = MouseMemoryTake(&Mouse.FMemory, AReport, ALength);
@@ -237,11 +262,10 @@ NTSTATUS MouseTakeFeatureReport(const uint8_t* AReport, uint32_t ALength) {
     return Status;
 }
 
-void MouseFailFeatureWrites(uint32_t ACount, NTSTATUS AStatus) {
+void MouseFaultFeatureWrites(const TVmouseFeatureFault* AFault) {
     KIRQL Irql;
     KeAcquireSpinLock(&Mouse.FLock, &Irql);
-    Mouse.FFailuresToCome = ACount;
-    Mouse.FFailStatus = AStatus;
+    Mouse.FFault = *AFault;
     KeReleaseSpinLock(&Mouse.FLock, Irql);
 }
 
@@ -260,7 +284,7 @@ void MouseStatus(TVmouseStatus* AStatus) {
     }
     AStatus->FFeatureReports = Mouse.FFeatureReports;
     AStatus->FFeatureReportsUnlogged = Mouse.FUnlogged;
-    AStatus->FFailuresToCome = Mouse.FFailuresToCome;
+    AStatus->FFaultsToCome = Mouse.FFault.FCount;
     AStatus->FMode = Mouse.FMemory.FMode;
     AStatus->FUploadsCompleted = Mouse.FMemory.FUploadsCompleted;
     AStatus->FRefusedReports = Mouse.FRefused;
@@ -312,7 +336,7 @@ void MouseReset(void) {
     Mouse.FFeatureReports = 0;
     Mouse.FUnlogged = 0;
     Mouse.FRefused = 0;
-    Mouse.FFailuresToCome = 0;
+    Mouse.FFault = (TVmouseFeatureFault){0};
     MouseMemoryReset(&Mouse.FMemory);
     for (uint32_t Collection = 0; Collection < VMOUSE_COLLECTIONS; ++Collection) {
         TVmouseCollectionStatus* Status = &Mouse.FCollections[Collection].FStatus;

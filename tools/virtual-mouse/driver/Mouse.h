@@ -44,10 +44,10 @@ void MouseCollectionGone(uint32_t ACollection);
 NTSTATUS MouseClassRead(uint32_t ACollection, PIRP AIrp);
 NTSTATUS MousePushReport(uint32_t ACollection, const uint8_t* AReport, uint32_t ALength);
 // A feature report from the host, ID first: logged, then read into the memory unless a failure
-// was asked for. The result is what the host is answered.
+// was asked for. The result is what the host is answered; a delay asked for holds the caller.
 NTSTATUS MouseTakeFeatureReport(const uint8_t* AReport, uint32_t ALength);
 
-void MouseFailFeatureWrites(uint32_t ACount, NTSTATUS AStatus);
+void MouseFaultFeatureWrites(const TVmouseFeatureFault* AFault);
 void MouseStatus(TVmouseStatus* AStatus);
 // STATUS_NO_MORE_ENTRIES past the last report in the log; ASize gets the bytes filled in.
 NTSTATUS MouseFeatureRecord(uint32_t AIndex, TVmouseFeatureRecord* ARecord, ULONG* ASize);
