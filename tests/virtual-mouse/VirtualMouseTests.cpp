@@ -1,15 +1,15 @@
 // The virtual mouse itself, through the Win32 HID transport: what a test of the monitor relies
 // on when it lets the mouse send a report or reads back what an upload wrote.
 
+#include "DeviceChanges.h"
 #include "VirtualMouse.h"
-#include "platform/win32/Win32DeviceNotifications.h"
 #include "platform/win32/Win32Hid.h"
-#include "platform/win32/Win32WindowSystem.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <array>
+#include <functional>
 #include <future>
 #include <string>
 #include <thread>
@@ -55,61 +55,27 @@ std::vector<std::uint8_t> WriteReport(std::uint8_t AId, std::size_t ALength, std
                          Payload);
 }
 
-// Counts the HID interface notifications a hidden window gets.
-class TDeviceChanges {
-public:
-    TDeviceChanges() {
-        FWindow = FWindows.CreateHiddenWindow(
-            u"VantoVirtualMouseTestWatcher", u"",
-            [this](platform::TMessageId AMsg, platform::TWParam AWParam, platform::TLParam) {
-                if (AMsg == platform::WM_DEVICECHANGE_MESSAGE) {
-                    if (AWParam == platform::DBT_DEVICEARRIVAL_EVENT) {
-                        ++FArrivals;
-                    } else if (AWParam == platform::DBT_DEVICEREMOVECOMPLETE_EVENT) {
-                        ++FRemovals;
-                    }
-                }
-                return platform::TMessageResult{0};
-            });
-        FRegistered = FWindow != 0 && FNotifications.RegisterForHidInterfaces(FWindow);
-    }
-
-    bool Registered() const { return FRegistered; }
-
-    // Handles this thread's messages until ADone or the wait ran out.
-    bool PumpUntil(const std::function<bool()>& ADone) {
-        const ULONGLONG Deadline = GetTickCount64() + WAIT_MS;
-        while (!ADone()) {
-            if (GetTickCount64() >= Deadline) {
-                return false;
-            }
-            FWindows.ProcessPendingMessages();
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+// Handles this thread's messages until ADone or the wait ran out.
+bool PumpUntil(const std::function<bool()>& ADone) {
+    const ULONGLONG Deadline = GetTickCount64() + WAIT_MS;
+    while (!ADone()) {
+        if (GetTickCount64() >= Deadline) {
+            return false;
         }
-        return true;
+        MSG Message;
+        while (PeekMessageW(&Message, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageW(&Message);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
     }
-
-    int FArrivals = 0;
-    int FRemovals = 0;
-
-private:
-    win32::TWin32WindowSystem FWindows;
-    win32::TWin32DeviceNotifications FNotifications;
-    platform::TWindowHandle FWindow = 0;
-    bool FRegistered = false;
-};
+    return true;
+}
 
 class VirtualMouseTest : public testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(FMouse.IsOpen())
-            << "the virtual mouse is not installed (ctest fixture vanto_virtual_mouse)";
-        // A case that failed while the mouse was out must not leave the next one without it.
         std::wstring Error;
-        ASSERT_TRUE(IsPlugged() || Plug(BuiltInfPath(), Error))
-            << std::string(Error.begin(), Error.end());
-        ASSERT_TRUE(WaitForInterfaces(true, WAIT_MS));
-        ASSERT_TRUE(FMouse.Reset());
+        ASSERT_TRUE(FMouse.PlugInFresh(WAIT_MS, Error)) << std::string(Error.begin(), Error.end());
     }
 
     std::unique_ptr<platform::IHidDevice> OpenVendor(bool AForReading) {
@@ -303,13 +269,13 @@ TEST_F(VirtualMouseTest, UnplugAndPlugAreRemovalsAndArrivalsAndEndAReadInFlight)
         << Ended.FError;
     std::array<std::uint8_t, 8> Buffer{};
     EXPECT_EQ(Vendor->Read(Buffer.data(), 8, *Stop).FStatus, THidReadStatus::StartFailed);
-    EXPECT_TRUE(Changes.PumpUntil([&] { return Changes.FRemovals >= 2; }));
+    EXPECT_TRUE(PumpUntil([&] { return Changes.Removals() >= 2; }));
     EXPECT_TRUE(WaitForInterfaces(false, WAIT_MS));
-    EXPECT_EQ(Changes.FArrivals, 0);
+    EXPECT_EQ(Changes.Arrivals(), 0);
     EXPECT_FALSE(FMouse.PushReport(VMOUSE_VENDOR, std::array<std::uint8_t, 8>{7, 1}));
 
     ASSERT_TRUE(Plug(BuiltInfPath(), Error)) << std::string(Error.begin(), Error.end());
-    EXPECT_TRUE(Changes.PumpUntil([&] { return Changes.FArrivals >= 2; }));
+    EXPECT_TRUE(PumpUntil([&] { return Changes.Arrivals() >= 2; }));
     EXPECT_TRUE(WaitForInterfaces(true, WAIT_MS));
     EXPECT_EQ(FMouse.Bank(0)->FButtonTable[0], 0x5A);
     const auto Status = FMouse.Status();

@@ -8,6 +8,7 @@
 //   after the mouse arrives again, counted from this program's own arrival notification
 //   (CYCLES / 4 unplugs and plugs, at least 3).
 
+#include "DeviceChanges.h"
 #include "MonitorProcess.h"
 #include "MouseProbe.h"
 #include "VirtualMouse.h"
@@ -82,15 +83,14 @@ std::vector<double> StopsWithAReadPending(vmouse::TVirtualMouse& AMouse, int ACy
 int Run(int ACycles) {
     vmouse::TVirtualMouse Mouse;
     std::wstring Error;
-    if (!Mouse.IsOpen() || !(vmouse::IsPlugged() || vmouse::Plug(vmouse::BuiltInfPath(), Error)) ||
-        !vmouse::WaitForInterfaces(true, WAIT_MS)) {
-        std::fputs("the virtual mouse is not installed (virtual-mouse install)\n", stderr);
+    if (!Mouse.PlugInFresh(WAIT_MS, Error)) {
+        std::fprintf(stderr, "%ls\n", Error.c_str());
         return 1;
     }
     PrintFigures("HidStopRead with a read pending", StopsWithAReadPending(Mouse, ACycles), "ms");
 
     TConfigAppStandIn ConfigApp;
-    TArrivals Arrivals;
+    vmouse::TDeviceChanges Arrivals;
     TMonitorFolder Folder(L"VantoMonMeasure");
     if (!MonitorWindows().empty() || !Arrivals.Registered()) {
         std::fputs("a monitor is already running, or no device notifications\n", stderr);
@@ -113,7 +113,7 @@ int Run(int ACycles) {
             break;
         }
         if (const auto Read = ProbeUntilRead(ConfigApp, Mouse, Cycle % 2, WAIT_MS)) {
-            Reopens.push_back(static_cast<double>(*Read - Arrivals.Last()));
+            Reopens.push_back(static_cast<double>(*Read - Arrivals.LastArrival()));
         }
     }
     PrintFigures("VantoMon.exe reads the mouse again after its arrival", Reopens, "ms");

@@ -2,6 +2,7 @@
 // class, acts on the reports it sends, writes its uploads into the mouse's banks, and keeps
 // doing so across unplugs, plugs and failing writes. The mouse is listed in config.ini.
 
+#include "DeviceChanges.h"
 #include "MonitorProcess.h"
 #include "MouseProbe.h"
 #include "VirtualMouse.h"
@@ -163,12 +164,8 @@ protected:
     void SetUp() override {
         ASSERT_NE(FConfigApp.Window(), nullptr);
         ASSERT_TRUE(MonitorWindows().empty()) << "a monitor is already running";
-        ASSERT_TRUE(FMouse.IsOpen())
-            << "the virtual mouse is not installed (ctest fixture vanto_virtual_mouse)";
         std::wstring Error;
-        ASSERT_TRUE(vmouse::IsPlugged() || vmouse::Plug(vmouse::BuiltInfPath(), Error));
-        ASSERT_TRUE(vmouse::WaitForInterfaces(true, WAIT_MS));
-        ASSERT_TRUE(FMouse.Reset());
+        ASSERT_TRUE(FMouse.PlugInFresh(WAIT_MS, Error)) << std::string(Error.begin(), Error.end());
         RegDeleteTreeW(HKEY_CURRENT_USER, REGISTRY_KEY);
     }
 
@@ -271,7 +268,7 @@ TEST_F(MonitorDeviceTest, TheMouseIsReadThreeSecondsAfterStartUpAndItsProfileSwi
 }
 
 TEST_F(MonitorDeviceTest, APulledMouseIsReadAgain1500MsAfterItArrivesAndByOneReader) {
-    TArrivals Arrivals;
+    vmouse::TDeviceChanges Arrivals;
     ASSERT_TRUE(Arrivals.Registered());
     TMonitorProcess Monitor(FFolder->Executable());
     const HWND Window = Monitor.WaitForWindow(WAIT_MS);
@@ -281,8 +278,8 @@ TEST_F(MonitorDeviceTest, APulledMouseIsReadAgain1500MsAfterItArrivesAndByOneRea
     ASSERT_NO_FATAL_FAILURE(UnplugAndPlug());
     const auto Read = ProbeUntilRead(1);
     ASSERT_TRUE(Read.has_value()) << "the mouse was not read again";
-    EXPECT_GE(*Read - Arrivals.Last(), REOPEN_AFTER_ARRIVAL_MS - EARLY_MS);
-    EXPECT_LE(*Read - Arrivals.Last(), REOPEN_AFTER_ARRIVAL_MS + LATE_MS);
+    EXPECT_GE(*Read - Arrivals.LastArrival(), REOPEN_AFTER_ARRIVAL_MS - EARLY_MS);
+    EXPECT_LE(*Read - Arrivals.LastArrival(), REOPEN_AFTER_ARRIVAL_MS + LATE_MS);
     ExpectOneSwitchPerReport(0);
     DWORD_PTR Result = 0;
     EXPECT_NE(SendMessageTimeoutW(Window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, WAIT_MS, &Result), 0);

@@ -117,11 +117,8 @@ protected:
             << "a monitor is already running";
         // The monitor's entry point does this for the main thread; here the test is the entry.
         ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-        ASSERT_TRUE(FMouse.IsOpen())
-            << "the virtual mouse is not installed (ctest fixture vanto_virtual_mouse)";
         std::wstring Error;
-        ASSERT_TRUE(vmouse::IsPlugged() || vmouse::Plug(vmouse::BuiltInfPath(), Error));
-        ASSERT_TRUE(vmouse::WaitForInterfaces(true, WAIT_MS));
+        ASSERT_TRUE(FMouse.PlugInFresh(WAIT_MS, Error)) << std::string(Error.begin(), Error.end());
         FDM = std::make_unique<TDM>(FRegistry, FFiles, FShell, FIni, FLocale, FClock);
         FDM->DataModuleCreate();
     }

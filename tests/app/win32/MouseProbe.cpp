@@ -1,7 +1,5 @@
 #include "MouseProbe.h"
 
-#include <dbt.h>
-
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -12,8 +10,6 @@ namespace vanto::monitortest {
 namespace {
 
 constexpr UINT WM_PROFILE_SWITCH = 7040;
-constexpr GUID HID_INTERFACE_CLASS = {
-    0x4d1e55b2, 0xf16f, 0x11cf, {0x88, 0xcb, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30}};
 
 std::wstring ConfigIniIn(const std::wstring& AFolder) {
     return AFolder + L"\\config.ini";
@@ -40,38 +36,6 @@ TMonitorFolder::~TMonitorFolder() {
         DeleteFileW(File.c_str());
     }
     RemoveDirectoryW(FFolder.c_str());
-}
-
-TArrivals::TArrivals() {
-    WNDCLASSW Class{};
-    Class.lpfnWndProc = WindowProcedure;
-    Class.hInstance = GetModuleHandleW(nullptr);
-    Class.lpszClassName = L"VantoArrivalWatcher";
-    RegisterClassW(&Class);
-    FWindow = CreateWindowExW(0, Class.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
-                              nullptr, Class.hInstance, nullptr);
-    SetWindowLongPtrW(FWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    DEV_BROADCAST_DEVICEINTERFACE_W Filter{};
-    Filter.dbcc_size = sizeof(Filter);
-    Filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
-    Filter.dbcc_classguid = HID_INTERFACE_CLASS;
-    FRegistration = RegisterDeviceNotificationW(FWindow, &Filter, DEVICE_NOTIFY_WINDOW_HANDLE);
-}
-
-TArrivals::~TArrivals() {
-    if (FRegistration != nullptr) {
-        UnregisterDeviceNotification(FRegistration);
-    }
-    DestroyWindow(FWindow);
-}
-
-LRESULT CALLBACK TArrivals::WindowProcedure(HWND AWindow, UINT AMsg, WPARAM AWParam,
-                                            LPARAM ALParam) {
-    auto* Self = reinterpret_cast<TArrivals*>(GetWindowLongPtrW(AWindow, GWLP_USERDATA));
-    if (Self != nullptr && AMsg == WM_DEVICECHANGE && AWParam == DBT_DEVICEARRIVAL) {
-        Self->FLast = GetTickCount64();
-    }
-    return DefWindowProcW(AWindow, AMsg, AWParam, ALParam);
 }
 
 std::optional<ULONGLONG> ProbeUntilRead(TConfigAppStandIn& AConfigApp,

@@ -26,26 +26,6 @@ private:
     std::wstring FExecutable;
 };
 
-// Notes when this thread's window last heard of the arrival of a HID interface.
-class TArrivals {
-public:
-    TArrivals();
-    ~TArrivals();
-    TArrivals(const TArrivals&) = delete;
-    TArrivals& operator=(const TArrivals&) = delete;
-
-    bool Registered() const { return FRegistration != nullptr; }
-    ULONGLONG Last() const { return FLast; }
-
-private:
-    static LRESULT CALLBACK WindowProcedure(HWND AWindow, UINT AMsg, WPARAM AWParam,
-                                            LPARAM ALParam);
-
-    HWND FWindow = nullptr;
-    HDEVNOTIFY FRegistration = nullptr;
-    ULONGLONG FLast = 0;
-};
-
 // Report 8 (AProfile) every 50 ms until the configuration application hears of the switch: the
 // tick when it did. A report sent while the monitor has the mouse closed is lost, as with a real
 // mouse, so the first answer tells when the monitor began to read.

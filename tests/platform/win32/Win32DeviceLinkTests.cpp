@@ -31,12 +31,8 @@ struct TReceived {
 class Win32DeviceLinkTest : public testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(FMouse.IsOpen())
-            << "the virtual mouse is not installed (ctest fixture vanto_virtual_mouse)";
         std::wstring Error;
-        ASSERT_TRUE(vmouse::IsPlugged() || vmouse::Plug(vmouse::BuiltInfPath(), Error));
-        ASSERT_TRUE(vmouse::WaitForInterfaces(true, WAIT_MS));
-        ASSERT_TRUE(FMouse.Reset());
+        ASSERT_TRUE(FMouse.PlugInFresh(WAIT_MS, Error)) << std::string(Error.begin(), Error.end());
         const std::wstring Vendor = vmouse::InterfacePath(VMOUSE_VENDOR);
         FVendorPath.assign(Vendor.begin(), Vendor.end());
     }

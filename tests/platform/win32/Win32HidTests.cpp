@@ -71,12 +71,8 @@ TEST(Win32HidStopSignalTest, StaysSetUntilResetAndEachSignalIsItsOwn) {
 class Win32HidTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(FMouse.IsOpen())
-            << "the virtual mouse is not installed (ctest fixture vanto_virtual_mouse)";
         std::wstring Error;
-        ASSERT_TRUE(vmouse::IsPlugged() || vmouse::Plug(vmouse::BuiltInfPath(), Error));
-        ASSERT_TRUE(vmouse::WaitForInterfaces(true, 10000));
-        ASSERT_TRUE(FMouse.Reset());
+        ASSERT_TRUE(FMouse.PlugInFresh(10000, Error)) << std::string(Error.begin(), Error.end());
         FPointerPath = PathOf(VMOUSE_POINTER);
         FVendorPath = PathOf(VMOUSE_VENDOR);
         ListInterfaces();

@@ -122,4 +122,23 @@ bool TVirtualMouse::Reset() {
     return Control(VMOUSE_RESET, nullptr, 0, nullptr, 0);
 }
 
+bool TVirtualMouse::PlugInFresh(std::uint32_t AWaitMs, std::wstring& AError) {
+    if (!IsOpen()) {
+        AError = L"the virtual mouse is not installed (virtual-mouse install)";
+        return false;
+    }
+    if (!IsPlugged() && !Plug(BuiltInfPath(), AError)) {
+        return false;
+    }
+    if (!WaitForInterfaces(true, AWaitMs)) {
+        AError = L"the mouse's interfaces did not come";
+        return false;
+    }
+    if (!Reset()) {
+        AError = L"the mouse refused to be reset";
+        return false;
+    }
+    return true;
+}
+
 } // namespace vanto::vmouse

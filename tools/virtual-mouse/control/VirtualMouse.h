@@ -79,8 +79,11 @@ public:
     // the one before.
     bool FaultFeatureWrites(const TVmouseFeatureFault& AFault);
     std::optional<TBank> Bank(std::uint32_t ABank);
-    // A mouse fresh from the factory: memory, feature log and failures to come cleared.
+    // A mouse fresh from the factory: memory, feature log and faults to come cleared.
     bool Reset();
+    // Plugged in (from the .inf of this build when it is out), both interfaces there, and fresh
+    // from the factory: where every test begins. On failure AError says why.
+    bool PlugInFresh(std::uint32_t AWaitMs, std::wstring& AError);
 
 private:
     bool Control(std::uint32_t ACode, const void* AIn, std::uint32_t AInSize, void* AOut,
