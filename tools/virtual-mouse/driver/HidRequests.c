@@ -70,10 +70,7 @@ static NTSTATUS String(PIRP AIrp) {
 // The packet carries the whole report, ID byte first, at the length the descriptor declares.
 static NTSTATUS SetFeature(PIRP AIrp, uint32_t ACollection) {
     const HID_XFER_PACKET* Packet = AIrp->UserBuffer;
-    if (Packet == NULL) {
-        return Complete(AIrp, STATUS_INVALID_PARAMETER, 0);
-    }
-    if (ACollection != VMOUSE_VENDOR || Packet->reportBuffer == NULL ||
+    if (Packet == NULL || ACollection != VMOUSE_VENDOR || Packet->reportBuffer == NULL ||
         Packet->reportBufferLen == 0 || Packet->reportBufferLen > VMOUSE_LONGEST_FEATURE_REPORT ||
         Packet->reportBuffer[0] != Packet->reportId) {
         return Complete(AIrp, STATUS_INVALID_PARAMETER, 0);

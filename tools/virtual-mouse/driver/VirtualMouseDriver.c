@@ -25,14 +25,15 @@ static VOID NTAPI Unload(PDRIVER_OBJECT ADriver) {
 }
 
 static NTSTATUS NTAPI Route(PDEVICE_OBJECT ADevice, PIRP AIrp) {
-    const UCHAR Major = IoGetCurrentIrpStackLocation(AIrp)->MajorFunction;
     if (ADevice == ControlDevice) {
         return ControlRequest(ADevice, AIrp);
     }
-    return ClassDispatch[Major](ADevice, AIrp);
+    return ClassDispatch[IoGetCurrentIrpStackLocation(AIrp)->MajorFunction](ADevice, AIrp);
 }
 
 // ---- Plug and play: the devnodes pass everything on to the root enumerator below them ----
+// The class driver calls these with its functional device, and deletes that device itself after
+// a removal.
 
 static PDEVICE_OBJECT LowerDevice(PDEVICE_OBJECT AFunctionalDevice) {
     return ((PHID_DEVICE_EXTENSION)AFunctionalDevice->DeviceExtension)->NextDeviceObject;
@@ -65,7 +66,7 @@ static NTSTATUS NTAPI Power(PDEVICE_OBJECT ADevice, PIRP AIrp) {
 // Which interface a devnode is follows from its hardware id: the installer gives the vendor
 // interface the one that ends in MI_01.
 static uint32_t CollectionOfDevnode(PDEVICE_OBJECT APhysicalDevice) {
-    static WCHAR Ids[256];
+    WCHAR Ids[128];
     ULONG Size = 0;
     const NTSTATUS Status =
         IoGetDeviceProperty(APhysicalDevice, DevicePropertyHardwareID, sizeof(Ids), Ids, &Size);
@@ -138,6 +139,6 @@ NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT ADriver, PUNICODE_STRING ARegistryPath
         ClassDispatch[Major] = ADriver->MajorFunction[Major];
         ADriver->MajorFunction[Major] = Route;
     }
-    Status = CreateControlDevice(ADriver);
-    return Status;
+    // Without its control device the mouse could not be driven: better not to load at all.
+    return CreateControlDevice(ADriver);
 }
