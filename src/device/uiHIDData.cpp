@@ -133,9 +133,12 @@ bool TuiHidDeviceReadThread::ReadOne() {
     return false;
 }
 
+// Wine ends the reads of a device that was pulled out with ERROR_ACCESS_DENIED, where Windows
+// says ERROR_DEVICE_NOT_CONNECTED: a handle that may no longer read will not read again either.
 bool TuiHidDeviceReadThread::ReadFailed(std::uint32_t AError) {
     if (AError == platform::HID_ERROR_OPERATION_ABORTED ||
         AError == platform::HID_ERROR_DEVICE_NOT_CONNECTED ||
+        AError == platform::HID_ERROR_ACCESS_DENIED ||
         ++FFailuresInARow == FAILURES_BEFORE_GIVING_UP) {
         FHIDData.ReportDeviceGone(*this);
         return false;

@@ -26,6 +26,7 @@ struct THidCaps {
 
 // Error codes as the platform reports them.
 inline constexpr std::uint32_t HID_ERROR_NONE = 0;
+inline constexpr std::uint32_t HID_ERROR_ACCESS_DENIED = 5;
 inline constexpr std::uint32_t HID_ERROR_INVALID_HANDLE = 6;
 inline constexpr std::uint32_t HID_ERROR_GEN_FAILURE = 31;
 inline constexpr std::uint32_t HID_ERROR_INVALID_PARAMETER = 87;

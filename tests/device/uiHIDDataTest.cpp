@@ -200,6 +200,29 @@ TEST_F(uiHIDDataTest, UnplugEndsTheReaderWithDeviceNotConnected) {
     EXPECT_EQ(FHub.OpenReadHandles(FMouse.VendorPath()), 0u);
 }
 
+// Wine ends the reads of a pulled mouse with ERROR_ACCESS_DENIED: the reader takes that first
+// denial for the mouse gone, without resting and reading again.
+TEST_F(uiHIDDataTest, ADeniedReadEndsTheReaderAtOnceAsAPulledMouse) {
+    FMouse.PlugInto(FHub);
+    int Gone = 0;
+    Make({}).OnDeviceNotConnected = [&](const std::u16string&, const std::u16string&) {
+        std::lock_guard Guard(FLock);
+        ++Gone;
+        FLoop.Wake();
+    };
+    FHid->HidFindAndReadDevice(VANTO_MOUSE_COLLECTION.AsInteger(), u"*");
+    FHub.WaitForReadsWaiting(1);
+    FMouse.FailReads(platform::HID_ERROR_ACCESS_DENIED);
+    ASSERT_TRUE(FLoop.RunUntil([&] {
+        std::lock_guard Guard(FLock);
+        return Gone > 0;
+    }));
+    FHid->HidStopRead();
+    EXPECT_EQ(FHub.ReadsAttempted(FMouse.VendorPath()), 1u);
+    EXPECT_THAT(FHub.StopWaits(), ElementsAre());
+    EXPECT_THAT(FDebug.Lines(), ElementsAre(u"ERROR_DEVICE_NOT_CONNECTED++++++++++++++++"));
+}
+
 // Three failed reads, a report, eleven empty reads, a report, then failures for good: the rests
 // double up to a second, a report starts them afresh, and the tenth failure in a row ends it.
 TEST_F(uiHIDDataTest, AReaderRestsAfterReadsThatBringNothingAndGivesUpAfterTenFailures) {

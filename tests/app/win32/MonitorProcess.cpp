@@ -11,6 +11,7 @@ constexpr wchar_t MONITOR_CLASS[] = L"TVantoMonExMain";
 constexpr wchar_t MONITOR_TITLE[] = L"QUORVIN_MONITOR_EX";
 constexpr UINT EXIT_COMMAND = 1003;
 constexpr DWORD EXIT_WAIT_MS = 10000;
+constexpr wchar_t OVERLAY_TITLE[] = L"FrmRecord";
 
 void HandlePending() {
     MSG Message;
@@ -45,6 +46,35 @@ bool PumpUntil(const std::function<bool()>& ADone, DWORD AWaitMs) {
         }
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
     }
+}
+
+bool RunHostProgram(const std::wstring& AProgram, const std::wstring& AArguments) {
+    std::wstring CommandLine = AProgram + L" " + AArguments;
+    STARTUPINFOW Startup{};
+    Startup.cb = sizeof Startup;
+    PROCESS_INFORMATION Process{};
+    if (!CreateProcessW(nullptr, CommandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &Startup, &Process)) {
+        return false;
+    }
+    CloseHandle(Process.hThread);
+    CloseHandle(Process.hProcess);
+    return true;
+}
+
+std::optional<DWORD> ReadProfileId() {
+    DWORD Value = 0;
+    DWORD Size = sizeof(Value);
+    if (RegGetValueW(HKEY_CURRENT_USER, L"software\\VantoGamingMouse", L"ProfileID",
+                     RRF_RT_REG_DWORD, nullptr, &Value, &Size) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    return Value;
+}
+
+HWND VisibleOverlay() {
+    const HWND Overlay = FindWindowW(nullptr, OVERLAY_TITLE);
+    return Overlay != nullptr && IsWindowVisible(Overlay) ? Overlay : nullptr;
 }
 
 std::wstring HookLibraryBeside(const std::wstring& AExecutable) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,19 @@ namespace vanto::monitortest {
 // Handles the messages of the calling thread until ADone is true or the wait ran out; every
 // wait of these tests is bounded so that a fault fails the test instead of hanging it.
 bool PumpUntil(const std::function<bool()>& ADone, DWORD AWaitMs);
+
+// Wine starts programs of the host system too: the X tool that moves and clicks the pointer.
+inline constexpr wchar_t XDOTOOL[] = L"Z:\\usr\\bin\\xdotool";
+
+// Starts a program; a host program's handle cannot be waited on under Wine, so the callers wait
+// for its effect.
+bool RunHostProgram(const std::wstring& AProgram, const std::wstring& AArguments);
+
+// ProfileID of the shared registry key: the onboard profile the mouse last reported.
+std::optional<DWORD> ReadProfileId();
+
+// The recording overlay while it is on screen, else nullptr.
+HWND VisibleOverlay();
 
 // A Windows path for a path of the build; under Wine the build's Unix paths are on drive Z:.
 std::wstring WindowsPathOf(const std::string& ABuildPath);

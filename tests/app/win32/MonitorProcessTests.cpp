@@ -25,20 +25,9 @@ constexpr WPARAM EXIT_COMMAND = 1003;
 constexpr WPARAM PROFILE_0_SELECTED = 21;
 constexpr WPARAM PROFILE_1_SELECTED = 22;
 constexpr wchar_t REGISTRY_KEY[] = L"software\\VantoGamingMouse";
-constexpr wchar_t PROFILE_ID[] = L"ProfileID";
-
-std::optional<DWORD> ReadProfileId() {
-    DWORD Value = 0;
-    DWORD Size = sizeof(Value);
-    if (RegGetValueW(HKEY_CURRENT_USER, REGISTRY_KEY, PROFILE_ID, RRF_RT_REG_DWORD, nullptr, &Value,
-                     &Size) != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    return Value;
-}
 
 bool WriteProfileId(DWORD AValue) {
-    return RegSetKeyValueW(HKEY_CURRENT_USER, REGISTRY_KEY, PROFILE_ID, REG_DWORD, &AValue,
+    return RegSetKeyValueW(HKEY_CURRENT_USER, REGISTRY_KEY, L"ProfileID", REG_DWORD, &AValue,
                            sizeof(AValue)) == ERROR_SUCCESS;
 }
 

@@ -23,9 +23,6 @@ constexpr UINT WM_BUTTON_EVENT = 7524;
 constexpr WPARAM RECORD_KEY = 7;
 constexpr wchar_t REGISTRY_KEY[] = L"software\\VantoGamingMouse";
 constexpr wchar_t RECORD_MACRO_VALUE[] = L"RecordRPROFILE.pfd";
-constexpr wchar_t OVERLAY_TITLE[] = L"FrmRecord";
-// Wine starts programs of the host system too: the X tool that moves and clicks the pointer.
-constexpr wchar_t XDOTOOL[] = L"Z:\\usr\\bin\\xdotool";
 constexpr std::size_t MACRO_RECORD_SIZE = 892;
 constexpr std::size_t STEP_SIZE = 6;
 constexpr std::size_t COUNT_OFFSET = 128 * STEP_SIZE;
@@ -58,26 +55,6 @@ std::optional<std::vector<TStep>> ReadRecordedMacro() {
         Steps.push_back(Step);
     }
     return Steps;
-}
-
-bool RunHostProgram(const std::wstring& AProgram, const std::wstring& AArguments) {
-    std::wstring CommandLine = AProgram + L" " + AArguments;
-    STARTUPINFOW Startup{};
-    Startup.cb = sizeof Startup;
-    PROCESS_INFORMATION Process{};
-    if (!CreateProcessW(nullptr, CommandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &Startup, &Process)) {
-        return false;
-    }
-    // A host program's handle cannot be waited on under Wine; the callers wait for its effect.
-    CloseHandle(Process.hThread);
-    CloseHandle(Process.hProcess);
-    return true;
-}
-
-HWND VisibleOverlay() {
-    const HWND Overlay = FindWindowW(nullptr, OVERLAY_TITLE);
-    return Overlay != nullptr && IsWindowVisible(Overlay) ? Overlay : nullptr;
 }
 
 class MonitorRecordingTest : public ::testing::Test {

@@ -1,3 +1,4 @@
+#include "VirtualMouse.h"
 #include "platform/win32/Win32DeviceNotifications.h"
 #include "platform/win32/Win32Hid.h"
 #include "platform/win32/Win32WindowSystem.h"
@@ -30,8 +31,6 @@ constexpr std::uint16_t MouseUsage = 0x0002;
 constexpr std::uint16_t KeyboardUsage = 0x0006;
 constexpr std::uint16_t VendorPage = 0xFFA0;
 constexpr std::uint16_t VendorUsage = 0x0001;
-
-const char* const NoDevices = "this Wine exposes no HID interface, so nothing can be opened";
 
 TEST(SplitMultiStringTest, ReadsUpToTheEmptyStringOrTheEndOfTheData) {
     using Ids = std::vector<std::u16string>;
@@ -67,12 +66,27 @@ TEST(Win32HidStopSignalTest, StaysSetUntilResetAndEachSignalIsItsOwn) {
     EXPECT_FALSE(First->IsSet());
 }
 
+// The HID class with the virtual mouse plugged in: its pointer and vendor collections beside
+// whatever devices Wine has of its own.
 class Win32HidTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        std::wstring Error;
+        ASSERT_TRUE(FMouse.PlugInFresh(10000, Error)) << std::string(Error.begin(), Error.end());
+        FPointerPath = PathOf(VMOUSE_POINTER);
+        FVendorPath = PathOf(VMOUSE_VENDOR);
+        ListInterfaces();
+    }
+
+    void ListInterfaces() {
         const auto Present = FHid.PresentInterfaces();
         ASSERT_TRUE(Present.has_value()) << "the set of present HID interfaces is unavailable";
         FInterfaces = *Present;
+    }
+
+    static std::u16string PathOf(std::uint32_t ACollection) {
+        const std::wstring Path = vmouse::InterfacePath(ACollection);
+        return {Path.begin(), Path.end()};
     }
 
     // Every interface with its caps; one that does not open or has no caps fails the test.
@@ -95,28 +109,19 @@ protected:
         return Opened;
     }
 
-    // The first interface with that top-level collection, or an empty path.
-    std::u16string PathOf(std::uint16_t AUsage) {
-        for (const auto& [Path, Caps] : OpenAll()) {
-            if (Caps.UsagePage == GenericDesktopPage && Caps.Usage == AUsage) {
-                return Path;
-            }
-        }
-        return {};
-    }
-
     static std::string ToText(const std::u16string& AText) {
         return {AText.begin(), AText.end()}; // paths and ids are plain ASCII
     }
 
+    vmouse::TVirtualMouse FMouse;
     TWin32Hid FHid;
     std::vector<THidInterfaceInfo> FInterfaces;
+    std::u16string FPointerPath;
+    std::u16string FVendorPath;
 };
 
 TEST_F(Win32HidTest, PresentInterfacesComeWithTheirPathsAndHardwareIds) {
-    if (FInterfaces.empty()) {
-        GTEST_SKIP() << NoDevices;
-    }
+    ASSERT_FALSE(FInterfaces.empty());
     std::set<std::u16string> Paths;
     for (const THidInterfaceInfo& Interface : FInterfaces) {
         EXPECT_EQ(Interface.FPath.rfind(u"\\\\?\\", 0), 0u) << ToText(Interface.FPath);
@@ -128,21 +133,43 @@ TEST_F(Win32HidTest, PresentInterfacesComeWithTheirPathsAndHardwareIds) {
         Paths.insert(Interface.FPath);
     }
     EXPECT_EQ(Paths.size(), FInterfaces.size()) << "an interface was listed twice";
+    EXPECT_TRUE(Paths.contains(FPointerPath));
+    EXPECT_TRUE(Paths.contains(FVendorPath));
 }
 
-TEST_F(Win32HidTest, InterfacesAreGenericDesktopDevicesAndNoneIsTheMouseVendorCollection) {
-    if (FInterfaces.empty()) {
-        GTEST_SKIP() << NoDevices;
-    }
+// Only the mouse has its vendor collection; every other interface is one of the system's
+// generic desktop devices, and the mouse's own pointer is one of them.
+TEST_F(Win32HidTest, TheVendorCollectionIsTheMousesAndTheRestAreGenericDesktopDevices) {
     std::set<std::uint16_t> Usages;
+    std::vector<std::u16string> VendorCollections;
     for (const auto& [Path, Caps] : OpenAll()) {
+        if (Caps.UsagePage == VendorPage && Caps.Usage == VendorUsage) {
+            VendorCollections.push_back(Path);
+            continue;
+        }
         EXPECT_EQ(Caps.UsagePage, GenericDesktopPage) << ToText(Path);
-        EXPECT_FALSE(Caps.UsagePage == VendorPage && Caps.Usage == VendorUsage) << ToText(Path);
         EXPECT_GT(Caps.InputReportByteLength, 0u) << ToText(Path);
         Usages.insert(Caps.Usage);
     }
+    EXPECT_EQ(VendorCollections, std::vector<std::u16string>{FVendorPath});
     EXPECT_TRUE(Usages.contains(MouseUsage));
     EXPECT_TRUE(Usages.contains(KeyboardUsage));
+}
+
+// With the mouse pulled out, Wine's own devices are left and none of them has its collection.
+TEST_F(Win32HidTest, WithoutTheMouseNoInterfaceIsItsVendorCollection) {
+    std::wstring Error;
+    ASSERT_TRUE(vmouse::Unplug(Error));
+    ASSERT_TRUE(vmouse::WaitForInterfaces(false, 10000));
+    ListInterfaces();
+    for (const auto& [Path, Caps] : OpenAll()) {
+        EXPECT_EQ(Caps.UsagePage, GenericDesktopPage) << ToText(Path);
+        EXPECT_FALSE(Caps.UsagePage == VendorPage && Caps.Usage == VendorUsage) << ToText(Path);
+        EXPECT_NE(Path, FVendorPath);
+    }
+    EXPECT_EQ(FHid.Open(FVendorPath, true), nullptr);
+    ASSERT_TRUE(vmouse::Plug(vmouse::BuiltInfPath(), Error));
+    EXPECT_TRUE(vmouse::WaitForInterfaces(true, 10000));
 }
 
 TEST_F(Win32HidTest, OnlyExistingInterfacesOpen) {
@@ -153,11 +180,7 @@ TEST_F(Win32HidTest, OnlyExistingInterfacesOpen) {
 }
 
 TEST_F(Win32HidTest, MouseReportsParseIntoTheButtonsTheyHaveOn) {
-    const std::u16string Path = PathOf(MouseUsage);
-    if (Path.empty()) {
-        GTEST_SKIP() << "this Wine exposes no HID mouse";
-    }
-    const auto Mouse = FHid.Open(Path, false);
+    const auto Mouse = FHid.Open(FPointerPath, false);
     ASSERT_NE(Mouse, nullptr);
     const std::uint32_t Length = Mouse->GetCaps()->InputReportByteLength;
     ASSERT_GE(Length, 2u);
@@ -170,16 +193,18 @@ TEST_F(Win32HidTest, MouseReportsParseIntoTheButtonsTheyHaveOn) {
     EXPECT_EQ(Mouse->UsagesOn(Report.data(), Length), (std::vector<std::uint16_t>{1, 3}));
 }
 
-TEST_F(Win32HidTest, FeatureReportsTheMouseDoesNotHaveFailWithAnError) {
-    const std::u16string Path = PathOf(MouseUsage);
-    if (Path.empty()) {
-        GTEST_SKIP() << "this Wine exposes no HID mouse";
-    }
-    const auto Mouse = FHid.Open(Path, false);
+// The pointer collection has no feature reports at all; the vendor collection takes its own
+// but answers no reads of them.
+TEST_F(Win32HidTest, FeatureReportsTheCollectionDoesNotHaveFailWithAnError) {
+    const auto Mouse = FHid.Open(FPointerPath, false);
     ASSERT_NE(Mouse, nullptr);
-    std::uint8_t Report[8] = {2};
+    std::uint8_t Report[16] = {2, 6};
     EXPECT_NE(Mouse->GetFeature(Report, sizeof(Report)), platform::HID_ERROR_NONE);
     EXPECT_NE(Mouse->SetFeature(Report, sizeof(Report)), platform::HID_ERROR_NONE);
+    const auto Vendor = FHid.Open(FVendorPath, false);
+    ASSERT_NE(Vendor, nullptr);
+    EXPECT_NE(Vendor->GetFeature(Report, sizeof(Report)), platform::HID_ERROR_NONE);
+    EXPECT_EQ(FMouse.FeatureReports()->size(), 0u);
 }
 
 // Reads on a thread of their own and notes whether each read ended only after the test had
@@ -229,11 +254,7 @@ private:
 };
 
 TEST_F(Win32HidTest, ReadWaitsForTheStopSignalAndTheHandleServesTheNextRead) {
-    const std::u16string Path = PathOf(MouseUsage);
-    if (Path.empty()) {
-        GTEST_SKIP() << "this Wine exposes no HID mouse";
-    }
-    const auto Mouse = FHid.Open(Path, true);
+    const auto Mouse = FHid.Open(FVendorPath, true);
     ASSERT_NE(Mouse, nullptr);
     const std::uint32_t Length = Mouse->GetCaps()->InputReportByteLength;
     const auto Stop = FHid.CreateStopSignal();
@@ -253,14 +274,19 @@ TEST_F(Win32HidTest, ReadWaitsForTheStopSignalAndTheHandleServesTheNextRead) {
     // A stop that is already set ends the read without waiting for a report.
     std::vector<std::uint8_t> Buffer(Length);
     EXPECT_EQ(Mouse->Read(Buffer.data(), Length, *Stop).FStatus, THidReadStatus::Stopped);
+
+    // The cancelled reads took nothing: the report the mouse sends next is the next one read.
+    Stop->Reset();
+    const std::vector<std::uint8_t> Press = {7, 0x40, 0, 0, 0, 0, 0, 0};
+    ASSERT_TRUE(FMouse.PushReport(VMOUSE_VENDOR, Press));
+    const auto Result = Mouse->Read(Buffer.data(), Length, *Stop);
+    ASSERT_EQ(Result.FStatus, THidReadStatus::Data);
+    EXPECT_EQ(Result.FBytesRead, Length);
+    EXPECT_EQ(Buffer, Press);
 }
 
 TEST_F(Win32HidTest, ReadRefusesAHandleThatCannotBeStopped) {
-    const std::u16string Path = PathOf(MouseUsage);
-    if (Path.empty()) {
-        GTEST_SKIP() << "this Wine exposes no HID mouse";
-    }
-    const auto Mouse = FHid.Open(Path, false);
+    const auto Mouse = FHid.Open(FVendorPath, false);
     ASSERT_NE(Mouse, nullptr);
     const auto Stop = FHid.CreateStopSignal();
     std::vector<std::uint8_t> Buffer(Mouse->GetCaps()->InputReportByteLength);

@@ -1,0 +1,199 @@
+// The monitor's main form in this process, on the Win32 services, with the virtual mouse: the
+// HID class and the microphone are watched from inside, where a monitor process would hide them.
+// Wine's endpoint volume keeps its mute per object, so only the object the monitor holds tells.
+
+#include "ObservedAudio.h"
+#include "VirtualMouse.h"
+#include "app/VantoMonExMain.h"
+#include "platform/Platform.h"
+#include "platform/win32/Win32Audio.h"
+#include "platform/win32/Win32Clock.h"
+#include "platform/win32/Win32DebugOutput.h"
+#include "platform/win32/Win32DeviceNotifications.h"
+#include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32Hid.h"
+#include "platform/win32/Win32HookLibrary.h"
+#include "platform/win32/Win32IniFile.h"
+#include "platform/win32/Win32InputSynthesis.h"
+#include "platform/win32/Win32Locale.h"
+#include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32SceneWindows.h"
+#include "platform/win32/Win32Shell.h"
+#include "platform/win32/Win32TrayIcon.h"
+#include "platform/win32/Win32WindowSystem.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <objbase.h>
+
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace vanto {
+namespace {
+
+constexpr DWORD WAIT_MS = 10000;
+constexpr std::uint16_t MUTE_FUNCTION = 28;
+constexpr unsigned MUTE_KEY = 10;
+
+// The real HID class, noting every interface that a read is made on. Opening is not reading:
+// the search opens every interface to learn its collection.
+class TWatchedHid final : public platform::IHid {
+public:
+    std::optional<std::vector<platform::THidInterfaceInfo>> PresentInterfaces() override {
+        return FReal.PresentInterfaces();
+    }
+    std::unique_ptr<platform::IHidDevice> Open(const std::u16string& APath,
+                                               bool AForReading) override {
+        auto Device = FReal.Open(APath, AForReading);
+        return Device ? std::make_unique<TDevice>(std::move(Device), APath, *this) : nullptr;
+    }
+    std::unique_ptr<platform::IHidStopSignal> CreateStopSignal() override {
+        return FReal.CreateStopSignal();
+    }
+    std::set<std::u16string> ReadPaths() {
+        std::lock_guard Guard(FLock);
+        return FReadPaths;
+    }
+
+private:
+    class TDevice final : public platform::IHidDevice {
+    public:
+        TDevice(std::unique_ptr<platform::IHidDevice> AReal, std::u16string APath,
+                TWatchedHid& AOwner)
+            : FReal(std::move(AReal)), FPath(std::move(APath)), FOwner(AOwner) {}
+        bool GetAttributes() override { return FReal->GetAttributes(); }
+        std::optional<platform::THidCaps> GetCaps() override { return FReal->GetCaps(); }
+        platform::THidReadResult Read(std::uint8_t* ABuffer, std::uint32_t ALength,
+                                      platform::IHidStopSignal& AStop) override {
+            {
+                std::lock_guard Guard(FOwner.FLock);
+                FOwner.FReadPaths.insert(FPath);
+            }
+            return FReal->Read(ABuffer, ALength, AStop);
+        }
+        std::uint32_t SetFeature(const std::uint8_t* AReport, std::uint32_t ALength) override {
+            return FReal->SetFeature(AReport, ALength);
+        }
+        std::uint32_t GetFeature(std::uint8_t* AReport, std::uint32_t ALength) override {
+            return FReal->GetFeature(AReport, ALength);
+        }
+        std::uint32_t Write(const std::uint8_t* AReport, std::uint32_t ALength) override {
+            return FReal->Write(AReport, ALength);
+        }
+        std::uint32_t MaxUsageListLength() override { return FReal->MaxUsageListLength(); }
+        std::optional<std::vector<std::uint16_t>> UsagesOn(const std::uint8_t* AReport,
+                                                           std::uint32_t ALength) override {
+            return FReal->UsagesOn(AReport, ALength);
+        }
+
+    private:
+        std::unique_ptr<platform::IHidDevice> FReal;
+        std::u16string FPath;
+        TWatchedHid& FOwner;
+    };
+
+    win32::TWin32Hid FReal;
+    std::mutex FLock;
+    std::set<std::u16string> FReadPaths;
+};
+
+// A missing hook library is reported in a box; here nobody would close it.
+class TQuietMessageBox final : public platform::IMessageBox {
+public:
+    void Show(const std::u16string&) override {}
+    void ShowError(const std::u16string&, const std::u16string&) override {}
+};
+
+class MonitorMouseTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(FindWindowW(L"TVantoMonExMain", nullptr), nullptr)
+            << "a monitor is already running";
+        // The monitor's entry point does this for the main thread; here the test is the entry.
+        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+        std::wstring Error;
+        ASSERT_TRUE(FMouse.PlugInFresh(WAIT_MS, Error)) << std::string(Error.begin(), Error.end());
+        FDM = std::make_unique<TDM>(FRegistry, FFiles, FShell, FIni, FLocale, FClock);
+        FDM->DataModuleCreate();
+    }
+    void TearDown() override {
+        FMain.reset();
+        if (FDM) {
+            FDM->DataModuleDestroy();
+        }
+        CoUninitialize();
+    }
+
+    void StartMonitor() {
+        FMain = std::make_unique<TVantoMonExMain>(FPlatform, *FDM);
+        FMain->FormCreate();
+    }
+
+    bool PumpUntil(const std::function<bool()>& ADone, DWORD AWaitMs = WAIT_MS) {
+        const ULONGLONG Deadline = GetTickCount64() + AWaitMs;
+        while (!ADone()) {
+            if (GetTickCount64() >= Deadline) {
+                return false;
+            }
+            FWindows.ProcessPendingMessages();
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        }
+        return true;
+    }
+
+    vmouse::TVirtualMouse FMouse;
+    win32::TWin32WindowSystem FWindows;
+    win32::TWin32Registry FRegistry;
+    win32::TWin32FileSystem FFiles;
+    win32::TWin32DebugOutput FDebug;
+    win32::TWin32Clock FClock;
+    win32::TWin32Shell FShell;
+    win32::TWin32IniFile FIni;
+    win32::TWin32Locale FLocale;
+    TWatchedHid FHid;
+    win32::TWin32DeviceNotifications FDeviceNotifications;
+    win32::TWin32TrayIcon FTray;
+    win32::TWin32SceneWindows FScenes;
+    win32::TWin32InputSynthesis FInput;
+    win32::TWin32Audio FRealAudio;
+    win32::TObservedAudio FAudio{FRealAudio};
+    TQuietMessageBox FMessageBox;
+    win32::TWin32HookLibrary FHooks;
+    platform::TPlatform FPlatform{FRegistry, FFiles,  FWindows, FDebug, FClock,
+                                  FShell,    FIni,    FLocale,  FHid,   FDeviceNotifications,
+                                  FTray,     FScenes, FInput,   FAudio, FMessageBox,
+                                  FHooks};
+    std::unique_ptr<TDM> FDM;
+    std::unique_ptr<TVantoMonExMain> FMain;
+};
+
+// Of the mouse's two interfaces and Wine's own devices, only the vendor collection is read; a
+// button the profile gives the mute function toggles the microphone, press by press.
+TEST_F(MonitorMouseTest, OnlyTheVendorCollectionIsReadAndTheMuteButtonTogglesTheMicrophone) {
+    FDM->FCurrentProfileInfo.ConfigInfo.ButtonFuncInfo[MUTE_KEY].nFunctionType = MUTE_FUNCTION;
+    StartMonitor();
+    ASSERT_NE(FAudio.FLastVolume, nullptr)
+        << "no capture endpoint: Wine needs PulseAudio's null source (scripts/wine-session)";
+    ASSERT_TRUE(PumpUntil([&] { return !FHid.ReadPaths().empty(); })) << "the monitor read nothing";
+    PumpUntil([] { return false; }, 300);
+    const std::wstring Vendor = vmouse::InterfacePath(VMOUSE_VENDOR);
+    const std::set<std::u16string> VendorOnly = {{Vendor.begin(), Vendor.end()}};
+    EXPECT_EQ(FHid.ReadPaths(), VendorOnly);
+
+    platform::IAudioEndpointVolume& Volume = *FAudio.FLastVolume;
+    const std::optional<bool> Before = Volume.GetMute();
+    ASSERT_TRUE(Before.has_value());
+    ASSERT_TRUE(FMouse.PressButton(MUTE_KEY));
+    EXPECT_TRUE(PumpUntil([&] { return Volume.GetMute() == !*Before; }));
+    ASSERT_TRUE(FMouse.PressButton(MUTE_KEY));
+    EXPECT_TRUE(PumpUntil([&] { return Volume.GetMute() == *Before; }));
+}
+
+} // namespace
+} // namespace vanto
