@@ -50,9 +50,9 @@ protected:
         Profile.ConfigInfo.ButtonFuncInfo[MUTE_KEY].nFunctionType = FUNCTION_TYPE_MICROPHONE_MUTE;
         TMACROKEYINFO& Macro = Profile.MacroKeyInfoList.MacroInfos[0];
         Macro = TMACROKEYINFO{};
-        for (const TMACROKEY& Step : {KeyStep(0x41, false, true), MouseButtonStep(2, true),
-                                      TMACROKEY{STEP_DELAY, 0, 0x60, 0xEA}, // 60000 ms
-                                      MouseButtonStep(2, false), KeyStep(0x41, false, false)}) {
+        for (const TMACROKEY& Step :
+             {KeyStep(0x41, false, true), MouseButtonStep(2, true), DelayStep(60000),
+              MouseButtonStep(2, false), KeyStep(0x41, false, false)}) {
             Macro.MacroList[Macro.MacroListCount++] = Step;
         }
         FSim.FInput.SetWaitMode(sim::TSimWaitMode::FollowClock);
