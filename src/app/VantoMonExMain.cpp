@@ -50,6 +50,12 @@ TVantoMonExMain::TVantoMonExMain(const platform::TPlatform& APlatform, TDM& ADM)
     FDispatcher.OnPlayCurrentMacro = [this] { FPlayer.PlayCurrentMacro(); };
     FDispatcher.OnMicrophoneMute = [this] { FAudioControl.MicrophoneMute(); };
     FDispatcher.OnToggleMacroRecording = [this](std::uint8_t AKeyIndex) {
+        // A recording's low-level mouse hook runs on this thread. A playback would send into it,
+        // and while this thread waited for that playback to end, every mouse event on the desktop
+        // would stall. So the two never run together: a recording that starts ends the playback.
+        if (!FFlags.MacroRecording) {
+            FPlayer.StopPlayback();
+        }
         ToggleMacroRecording(AKeyIndex);
     };
     uiHook1.OnRecordMouseMacroKey = [this](std::int32_t MacroType, TMouseButtons AButton,

@@ -172,18 +172,18 @@ TEST_F(MonitorFaultTest, QueuedMessagesRunOneAfterAnotherAndPressesWaitForTheUpl
     Press(PLAY_KEY);
     EXPECT_EQ(FSim.FInput.Events().size(), Before + FACTORY_MACRO_EVENTS); // one set of readers
 
-    // The stop press, then a play press and a new record press, all queued at once.
+    // The stop press, then a new record press and a play press, all queued at once.
     const std::size_t Completed = FMouse.CompletedUploads();
     FMain->ToggleMacroRecording(RECORD_KEY);
     Click(platform::WM_LBUTTONDOWN_MSG);
     FSim.FClock.AdvanceBy(100);
     Click(platform::WM_LBUTTONUP_MSG);
-    for (TWParam Key : {TWParam{RECORD_KEY}, TWParam{PLAY_KEY}, TWParam{RECORD_KEY}}) {
+    for (TWParam Key : {TWParam{RECORD_KEY}, TWParam{RECORD_KEY}, TWParam{PLAY_KEY}}) {
         FSim.FWindows.Post(FMain->Handle(), WM_BUTTON_EVENT, Key, 0);
     }
     FSim.Settle();
-    // The recording was stored whole, uploaded once, and announced before the held presses ran:
-    // the replay of the new macro, then a new recording.
+    // The recording was stored whole, uploaded once, and announced before the held presses ran
+    // in their order: a new recording, then the play press, which a recording refuses.
     EXPECT_EQ(StoredMacroSteps(), 3);
     const auto Last = FSim.FRegistry.ReadValue(VANTO_REGISTRY_KEY, u"RecordRPROFILE.pfd");
     ASSERT_TRUE(Last);
@@ -191,8 +191,10 @@ TEST_F(MonitorFaultTest, QueuedMessagesRunOneAfterAnotherAndPressesWaitForTheUpl
     EXPECT_EQ(FMouse.CompletedUploads(), Completed + 1);
     EXPECT_FALSE(FMouse.InUpload());
     EXPECT_EQ(Got(WM_MACRO_RECORDED).size(), 1u);
-    EXPECT_EQ(FSim.FInput.Events().size(), Before + FACTORY_MACRO_EVENTS + 2);
     EXPECT_TRUE(FMain->FFlags.MacroRecording);
+    EXPECT_THAT(FSim.FDebug.Lines(),
+                testing::Contains(u"play macro refused: a recording is running"));
+    EXPECT_EQ(FSim.FInput.Events().size(), Before + FACTORY_MACRO_EVENTS);
     EXPECT_EQ(FSim.FWindows.MaxLoopDepth(), 1);
 }
 

@@ -1,6 +1,6 @@
 // A macro that holds a key and a button through a minute-long delay, played by the monitor with
 // waits that follow the simulated clock: the loop stays free for the other buttons, and each way
-// the monitor ends stops the playback at once with both released.
+// the monitor ends, and a recording that starts, stops the playback at once with both released.
 
 #include "app/VantoMonExMain.h"
 
@@ -24,9 +24,11 @@ using testing::ElementsAre;
 
 constexpr unsigned PLAY_KEY = 6; // the factory play-macro button
 constexpr unsigned MUTE_KEY = 2;
+constexpr unsigned RECORD_KEY = 7;
 
-enum class TEnding { Exit, SessionEnd, Destruction };
-constexpr const char* ENDING_NAMES[] = {"Exit", "SessionEnd", "Destruction"};
+// What ends the playback: the monitor's end, or a recording, which never runs beside one.
+enum class TEnding { Exit, SessionEnd, Destruction, RecordingStart };
+constexpr const char* ENDING_NAMES[] = {"Exit", "SessionEnd", "Destruction", "RecordingStart"};
 
 // "3050 key 65 down", "4050 mouse 16": when, and what.
 std::vector<std::string> Described(const std::vector<sim::TSimInputEvent>& AEvents) {
@@ -50,9 +52,9 @@ protected:
         Profile.ConfigInfo.ButtonFuncInfo[MUTE_KEY].nFunctionType = FUNCTION_TYPE_MICROPHONE_MUTE;
         TMACROKEYINFO& Macro = Profile.MacroKeyInfoList.MacroInfos[0];
         Macro = TMACROKEYINFO{};
-        for (const TMACROKEY& Step : {KeyStep(0x41, false, true), MouseButtonStep(2, true),
-                                      TMACROKEY{STEP_DELAY, 0, 0x60, 0xEA}, // 60000 ms
-                                      MouseButtonStep(2, false), KeyStep(0x41, false, false)}) {
+        for (const TMACROKEY& Step :
+             {KeyStep(0x41, false, true), MouseButtonStep(2, true), DelayStep(60000),
+              MouseButtonStep(2, false), KeyStep(0x41, false, false)}) {
             Macro.MacroList[Macro.MacroListCount++] = Step;
         }
         FSim.FInput.SetWaitMode(sim::TSimWaitMode::FollowClock);
@@ -79,7 +81,7 @@ protected:
     std::unique_ptr<TVantoMonExMain> FMain;
 };
 
-TEST_P(MonitorPlaybackTest, TheLoopStaysFreeAndTheEndOfTheMonitorReleasesWhatThePlaybackHolds) {
+TEST_P(MonitorPlaybackTest, TheLoopStaysFreeAndWhatEndsThePlaybackReleasesWhatItHolds) {
     const std::uint64_t Start = FSim.FClock.NowMs();
     Press(PLAY_KEY);
     FSim.AdvanceTime(1000);
@@ -105,6 +107,10 @@ TEST_P(MonitorPlaybackTest, TheLoopStaysFreeAndTheEndOfTheMonitorReleasesWhatThe
     case TEnding::Destruction:
         FMain.reset();
         break;
+    case TEnding::RecordingStart:
+        Press(RECORD_KEY);
+        EXPECT_TRUE(FMain->FFlags.MacroRecording);
+        break;
     }
     // Released at once, in the reverse order of pressing; the rest of the minute never passes.
     EXPECT_THAT(Described(FSim.FInput.Events()),
@@ -119,7 +125,8 @@ TEST_P(MonitorPlaybackTest, TheLoopStaysFreeAndTheEndOfTheMonitorReleasesWhatThe
 }
 
 INSTANTIATE_TEST_SUITE_P(Endings, MonitorPlaybackTest,
-                         testing::Values(TEnding::Exit, TEnding::SessionEnd, TEnding::Destruction),
+                         testing::Values(TEnding::Exit, TEnding::SessionEnd, TEnding::Destruction,
+                                         TEnding::RecordingStart),
                          [](const testing::TestParamInfo<TEnding>& AInfo) {
                              return ENDING_NAMES[static_cast<int>(AInfo.param)];
                          });

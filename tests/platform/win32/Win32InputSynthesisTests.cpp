@@ -140,6 +140,28 @@ TEST_P(Win32PreciseWaitTest, WaitsAtLeastTheAskedTime) {
     }
 }
 
+// The monitor's main thread ends a playback in the middle of a delay of a minute.
+TEST_P(Win32PreciseWaitTest, ACancelFromAnotherThreadEndsALongWaitAtOnceUntilArmedAgain) {
+    TWin32InputSynthesis Input(GetParam());
+    platform::TPlaybackScope Playback(Input);
+    std::thread MainThread([&Input] {
+        Sleep(50);
+        Input.CancelWaits();
+    });
+    LARGE_INTEGER Start, End;
+    QueryPerformanceCounter(&Start);
+    EXPECT_FALSE(Input.WaitPrecise(60000));
+    QueryPerformanceCounter(&End);
+    MainThread.join();
+    EXPECT_LT(ElapsedMs(Start, End), 10000.0);
+    EXPECT_FALSE(Input.WaitPrecise(40)); // cancelled before it began
+    Input.ArmWaits();
+    QueryPerformanceCounter(&Start);
+    EXPECT_TRUE(Input.WaitPrecise(40));
+    QueryPerformanceCounter(&End);
+    EXPECT_GE(ElapsedMs(Start, End), 40.0);
+}
+
 INSTANTIATE_TEST_SUITE_P(Win32InputSynthesisTest, Win32PreciseWaitTest, testing::Bool(),
                          [](const testing::TestParamInfo<bool>& AInfo) {
                              return AInfo.param ? "BestTimer" : "Fallback";
