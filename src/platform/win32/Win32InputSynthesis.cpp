@@ -28,9 +28,10 @@ std::int64_t PerformanceCounter() {
 // the rest exactly. Under Wine the high-resolution timer was seen waking up to half a
 // millisecond late, and a normal timer may be late by its 1 ms period besides; Sleep is coarser.
 // The margin is no longer than that: on busy cores a thread that spins long is the one the
-// scheduler takes the core from, and it gets it back only a scheduler tick later (4 ms under
-// Wine here, where the thread's priority cannot be raised): a 2 ms spin was late that way in
-// over 1% of the waits, a 1 ms spin in fewer.
+// scheduler takes the core from, and it gets it back only a scheduler tick later. Under Wine,
+// which cannot raise a thread's priority, on a Linux host with a 4 ms tick and both cores busy,
+// a 2 ms spin put the 99th percentile of the waits at 4 ms in every run, a 1 ms spin between
+// 1.7 and 3.9 ms.
 std::int64_t SpinMargin(TWaitTimerKind AKind, std::int64_t ATicksPerSecond) {
     switch (AKind) {
     case TWaitTimerKind::HighResolution:
