@@ -38,8 +38,9 @@ public:
     // AFlags is a set of MOUSE_... flags; AData the wheel movement of MOUSE_WHEEL, else 0.
     virtual void SendMouse(std::uint32_t AFlags, TCursorPos APos, std::int32_t AData) = 0;
 
-    // A wait of at least AMs and as little more as the system allows; false when CancelWaits
-    // ended it, or had been called before it began and no ArmWaits since.
+    // A wait of AMs and as little more as the system allows, counted from the start of the last
+    // send when it comes right after one (a send may take its time), else from now; false when
+    // CancelWaits ended it, or had been called before it began and no ArmWaits since.
     virtual bool WaitPrecise(std::uint32_t AMs) = 0;
     // From any thread: the wait in progress ends at once, and every later one returns false at
     // once, until ArmWaits.

@@ -7,6 +7,13 @@
 
 namespace vanto::sim {
 
+namespace {
+
+// A guard against a hang, never a timing: a playback thread takes microseconds to go on.
+constexpr unsigned PLAYBACK_HAND_OVER_MS = 5000;
+
+} // namespace
+
 TSimPlatform::TSimPlatform(const std::filesystem::path& ARoot)
     : FRegistry(ARoot / "registry"), FFiles(ARoot / "files"),
       FShell(DOCUMENTS, PROGRAM_FOLDER), FPlatform{FRegistry, FFiles, FWindows,    FDebug,
@@ -18,13 +25,6 @@ TSimPlatform::TSimPlatform(const std::filesystem::path& ARoot)
         FFiles.MakeFolder(Folder);
     }
 }
-
-namespace {
-
-// A guard against a hang, never a timing: a playback thread takes microseconds to go on.
-constexpr unsigned PLAYBACK_HAND_OVER_MS = 5000;
-
-} // namespace
 
 void TSimPlatform::Settle(unsigned AMaxWaitMs) {
     // Readers and playbacks are real threads: a report reaches the main thread only after a

@@ -28,7 +28,9 @@ const char* ThreadBoostKindName(TThreadBoostKind AKind);
 
 // keybd_event and mouse_event, every event marked with SYNTHESISED_INPUT_MARK. A precise wait
 // sleeps on a timer to just before its end and spins the rest against the performance counter;
-// both parts end early once another thread cancels.
+// both parts end early once another thread cancels. A wait right after a send ends its time
+// after the start of that send: a send passes through the system's input queue and every
+// low-level hook, and that time would otherwise add to each delay of a macro.
 class TWin32InputSynthesis final : public platform::IInputSynthesis {
 public:
     // false takes the fallback a system without that timer, or without the multimedia class
@@ -54,6 +56,7 @@ public:
     TThreadBoostKind ThreadBoost() const { return FBoost.load(); }
 
 private:
+    void NoteSend();
     // False when cancelled.
     bool SleepOnTimer(std::int64_t ATicks);
     void RaiseThread();
@@ -73,6 +76,9 @@ private:
     std::atomic<bool> FCancelled = false;
     std::atomic<TThreadBoostKind> FBoost = TThreadBoostKind::None;
     // The playing thread's own; the destructor runs after that thread has gone.
+    // A wait right after a send counts from the start of that send.
+    std::int64_t FLastSendStart = 0;
+    bool FSentSinceWait = false;
     int FOpenPlaybacks = 0;
     int FSavedPriority = 0;
     bool FPriorityRaised = false;
