@@ -1,4 +1,4 @@
-#include "app/ConfigAppInterface.h"
+#include "shared/ConfigAppInterface.h"
 #include "platform/sim/SimClock.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimIniFile.h"

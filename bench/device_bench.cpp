@@ -1,6 +1,6 @@
 #include "NoIni.h"
 #include "app/ButtonDispatch.h"
-#include "app/ConfigAppInterface.h"
+#include "shared/ConfigAppInterface.h"
 #include "device/uiHIDData.h"
 #include "platform/sim/SimDebugOutput.h"
 #include "platform/sim/SimHid.h"
@@ -8,7 +8,7 @@
 #include "platform/sim/SimRegistry.h"
 #include "platform/sim/SimShell.h"
 #include "platform/sim/SimWindowSystem.h"
-#include "profile/pubunit_quorvin.h"
+#include "shared/pubunit_quorvin.h"
 
 #include <benchmark/benchmark.h>
 

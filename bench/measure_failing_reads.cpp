@@ -6,7 +6,7 @@
 //   measure_failing_reads [SECONDS]
 
 #include "NoIni.h"
-#include "device/UsageAndPage.h"
+#include "shared/UsageAndPage.h"
 #include "device/uiHIDData.h"
 #include "platform/sim/SimClock.h"
 #include "platform/sim/SimDebugOutput.h"

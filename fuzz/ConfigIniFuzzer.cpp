@@ -2,9 +2,9 @@
 // profile manager's other settings and help files, read through the simulated INI reader.
 
 #include "FuzzSupport.h"
-#include "app/ConfigAppInterface.h"
+#include "shared/ConfigAppInterface.h"
 #include "device/DeviceEncoding.h"
-#include "device/UsageAndPage.h"
+#include "shared/UsageAndPage.h"
 #include "device/uiHIDData.h"
 #include "platform/Utf16.h"
 #include "platform/sim/SimPlatform.h"

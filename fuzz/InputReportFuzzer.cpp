@@ -4,9 +4,9 @@
 
 #include "FuzzSupport.h"
 #include "app/ButtonDispatch.h"
-#include "app/ButtonReports.h"
-#include "app/ConfigAppInterface.h"
-#include "device/UsageAndPage.h"
+#include "shared/ButtonReports.h"
+#include "shared/ConfigAppInterface.h"
+#include "shared/UsageAndPage.h"
 #include "device/uiHIDData.h"
 #include "platform/sim/SimClock.h"
 #include "platform/sim/SimDebugOutput.h"

@@ -5,7 +5,7 @@
 // describe a list the records can hold.
 
 #include "FuzzSupport.h"
-#include "profile/pubunit_quorvin.h"
+#include "shared/pubunit_quorvin.h"
 
 namespace vanto::fuzz {
 

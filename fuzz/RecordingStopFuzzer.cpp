@@ -6,7 +6,7 @@
 #include "FuzzMachine.h"
 #include "FuzzSupport.h"
 #include "StoredRecords.h"
-#include "app/ConfigAppInterface.h"
+#include "shared/ConfigAppInterface.h"
 #include "app/VantoMonExMain.h"
 #include "macro/MacroSteps.h"
 #include "platform/sim/SimPlatform.h"

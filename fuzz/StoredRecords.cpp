@@ -1,6 +1,6 @@
 #include "StoredRecords.h"
 
-#include "app/ConfigAppInterface.h"
+#include "shared/ConfigAppInterface.h"
 #include "platform/sim/SimPlatform.h"
 #include "profile/FactoryDefaults.h"
 

@@ -7,7 +7,7 @@
 #include "FuzzSupport.h"
 #include "platform/FileSystem.h"
 #include "platform/sim/SimRegistry.h"
-#include "profile/pubunit_quorvin.h"
+#include "shared/pubunit_quorvin.h"
 
 #include <cstdint>
 #include <optional>

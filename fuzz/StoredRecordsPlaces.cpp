@@ -1,10 +1,10 @@
 #include "StoredRecordsPlaces.h"
 
 #include "StoredRecords.h"
-#include "app/ConfigAppInterface.h"
+#include "shared/ConfigAppInterface.h"
 #include "platform/Utf16.h"
 #include "platform/sim/SimPlatform.h"
-#include "profile/pubunit_quorvin.h"
+#include "shared/pubunit_quorvin.h"
 #include "profile/uiProfile.h"
 
 #include <algorithm>

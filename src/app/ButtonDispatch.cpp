@@ -1,9 +1,9 @@
 #include "app/ButtonDispatch.h"
 
-#include "app/ButtonReports.h"
-#include "app/ConfigAppInterface.h"
+#include "shared/ButtonReports.h"
+#include "shared/ConfigAppInterface.h"
 #include "platform/Utf16.h"
-#include "profile/pubunit_quorvin.h"
+#include "shared/pubunit_quorvin.h"
 
 namespace vanto {
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/MonitorFlags.h"
+#include "macro/MonitorFlags.h"
 #include "platform/DebugOutput.h"
 #include "platform/Registry.h"
 #include "platform/WindowSystem.h"
-#include "profile/pubunit_quorvin.h"
+#include "shared/pubunit_quorvin.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,6 +1,6 @@
 #include "app/VantoMonExMain.h"
 
-#include "app/ConfigAppInterface.h"
+#include "shared/ConfigAppInterface.h"
 #include "i18n/CarriedLanguageTable.h"
 #include "i18n/Translate.h"
 #include "platform/Utf16.h"

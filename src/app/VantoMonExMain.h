@@ -3,7 +3,7 @@
 #include "app/AboutScene.h"
 #include "app/ButtonDispatch.h"
 #include "app/DeferredMessageBox.h"
-#include "app/MonitorFlags.h"
+#include "macro/MonitorFlags.h"
 #include "audio/MicrophoneMute.h"
 #include "device/FeatureReportTarget.h"
 #include "device/ProfileUpload.h"

@@ -1,7 +1,7 @@
 // The process entry of the monitor on Windows: one monitor per desktop session, the Windows
 // services handed to the portable main form, and the message loop until "Exit".
 
-#include "app/ConfigAppInterface.h"
+#include "shared/ConfigAppInterface.h"
 #include "app/VantoMonExMain.h"
 #include "platform/Platform.h"
 #include "platform/Utf16.h"

@@ -1,9 +1,9 @@
 #include "device/DeviceEncoding.h"
 
-#include "device/UsageAndPage.h"
 #include "keys/uiKeyCode.h"
 #include "macro/MacroSteps.h"
 #include "platform/Hid.h"
+#include "shared/UsageAndPage.h"
 
 #include <algorithm>
 #include <memory>
@@ -202,12 +202,12 @@ TDeviceStep EncodeMacroStep(std::uint16_t AType, std::uint16_t AState, std::uint
         return {0, 0, 0};
     }
     if (AType == STEP_DELAY) {
-        // The mouse counts delays in 10 ms; halves go to the even neighbour, and a delay never
-        // vanishes.
+        // Halves go to the even neighbour, and a delay never vanishes.
         std::uint32_t Milliseconds = AValue2 * 256u + AValue1;
-        std::uint32_t Units = Milliseconds / 10;
-        std::uint32_t Rest = Milliseconds % 10;
-        if (Rest > 5 || (Rest == 5 && Units % 2 == 1)) {
+        std::uint32_t Units = Milliseconds / DEVICE_DELAY_UNIT_MS;
+        std::uint32_t Rest = Milliseconds % DEVICE_DELAY_UNIT_MS;
+        if (Rest > DEVICE_DELAY_UNIT_MS / 2 ||
+            (Rest == DEVICE_DELAY_UNIT_MS / 2 && Units % 2 == 1)) {
             ++Units;
         }
         Units = std::max<std::uint32_t>(Units, 1);

@@ -2,7 +2,7 @@
 
 #include "device/FeatureReportTarget.h"
 #include "platform/WindowSystem.h"
-#include "profile/pubunit_quorvin.h"
+#include "shared/pubunit_quorvin.h"
 
 #include <deque>
 #include <functional>

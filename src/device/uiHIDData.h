@@ -1,6 +1,6 @@
 #pragma once
 
-#include "device/UsageAndPage.h"
+#include "shared/UsageAndPage.h"
 #include "platform/DebugOutput.h"
 #include "platform/Hid.h"
 #include "platform/IniFile.h"

@@ -2,7 +2,7 @@
 
 // Macros in words, for people reading them on a console ("vantoctl macro FILE.macro").
 
-#include "profile/pubunit_quorvin.h"
+#include "shared/pubunit_quorvin.h"
 
 #include <string>
 #include <string_view>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/MonitorFlags.h"
+#include "macro/MonitorFlags.h"
 #include "platform/DebugOutput.h"
 #include "platform/InputSynthesis.h"
-#include "profile/pubunit_quorvin.h"
+#include "shared/pubunit_quorvin.h"
 
 #include <atomic>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "profile/pubunit_quorvin.h"
+#include "shared/pubunit_quorvin.h"
 
 #include <cstdint>
 #include <memory>

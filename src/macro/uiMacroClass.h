@@ -2,7 +2,7 @@
 
 #include "macro/uiActionsClass.h"
 #include "platform/FileSystem.h"
-#include "profile/pubunit_quorvin.h"
+#include "shared/pubunit_quorvin.h"
 
 #include <cstdint>
 #include <memory>

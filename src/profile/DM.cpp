@@ -1,6 +1,6 @@
 #include "profile/DM.h"
 
-#include "app/ConfigAppInterface.h"
+#include "shared/ConfigAppInterface.h"
 #include "i18n/Translate.h"
 #include "platform/Utf16.h"
 #include "profile/FactoryDefaults.h"

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "device/UsageAndPage.h"
+#include "shared/UsageAndPage.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/IniFile.h"
 #include "platform/Locale.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
-#include "profile/pubunit_quorvin.h"
+#include "shared/pubunit_quorvin.h"
 #include "profile/uiProfile.h"
 
 #include <array>

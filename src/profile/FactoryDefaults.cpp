@@ -1,7 +1,7 @@
 #include "profile/FactoryDefaults.h"
 
-#include "app/ButtonReports.h"
-#include "app/ConfigAppInterface.h"
+#include "shared/ButtonReports.h"
+#include "shared/ConfigAppInterface.h"
 #include "macro/uiMacroClass.h"
 
 #include <cstring>

@@ -1,12 +1,12 @@
 #include "app/ButtonDispatch.h"
 
-#include "app/ButtonReports.h"
-#include "app/ConfigAppInterface.h"
+#include "shared/ButtonReports.h"
+#include "shared/ConfigAppInterface.h"
 #include "platform/sim/SimClock.h"
 #include "platform/sim/SimDebugOutput.h"
 #include "platform/sim/SimRegistry.h"
 #include "platform/sim/SimWindowSystem.h"
-#include "profile/pubunit_quorvin.h"
+#include "shared/pubunit_quorvin.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

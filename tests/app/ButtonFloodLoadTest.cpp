@@ -3,8 +3,8 @@
 // holds for the monitor stays bounded, and a message posted in the middle of the flood is
 // handled in the next turn of the loop. The figures are printed, never asserted as timings.
 
-#include "app/ButtonReports.h"
-#include "app/ConfigAppInterface.h"
+#include "shared/ButtonReports.h"
+#include "shared/ConfigAppInterface.h"
 #include "app/VantoMonExMain.h"
 #include "platform/sim/SimMouse.h"
 #include "platform/sim/SimPlatform.h"

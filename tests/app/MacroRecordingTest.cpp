@@ -1,4 +1,4 @@
-#include "app/ConfigAppInterface.h"
+#include "shared/ConfigAppInterface.h"
 #include "app/VantoMonExMain.h"
 #include "macro/MacroSteps.h"
 #include "platform/sim/SimMouse.h"

@@ -4,7 +4,7 @@
 // Each time the monitor goes on handling the mouse, the stored profiles stay whole, and it
 // reports nothing as done that was not done.
 
-#include "app/ConfigAppInterface.h"
+#include "shared/ConfigAppInterface.h"
 #include "app/VantoMonExMain.h"
 #include "platform/sim/SimMouse.h"
 #include "platform/sim/SimPlatform.h"

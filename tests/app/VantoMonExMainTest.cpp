@@ -1,7 +1,7 @@
 #include "app/VantoMonExMain.h"
 
 #include "app/AboutScene.h"
-#include "app/ConfigAppInterface.h"
+#include "shared/ConfigAppInterface.h"
 #include "i18n/Translate.h"
 #include "platform/sim/SimMouse.h"
 #include "platform/sim/SimPlatform.h"

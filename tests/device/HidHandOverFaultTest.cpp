@@ -3,7 +3,7 @@
 // again when it comes back.
 
 #include "device/DeviceTestSupport.h"
-#include "device/UsageAndPage.h"
+#include "shared/UsageAndPage.h"
 #include "device/uiHIDData.h"
 #include "platform/sim/SimDebugOutput.h"
 #include "platform/sim/SimShell.h"

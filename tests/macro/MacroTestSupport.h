@@ -1,7 +1,7 @@
 #pragma once
 
 #include "macro/MacroSteps.h"
-#include "profile/pubunit_quorvin.h"
+#include "shared/pubunit_quorvin.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "profile/pubunit_quorvin.h"
+#include "shared/pubunit_quorvin.h"
 
 #include <gtest/gtest.h>
 

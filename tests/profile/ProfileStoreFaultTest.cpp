@@ -3,7 +3,7 @@
 // file), and a save that did not happen is not taken for one that did.
 
 #include "ProfileTestSupport.h"
-#include "app/ConfigAppInterface.h"
+#include "shared/ConfigAppInterface.h"
 #include "platform/Utf16.h"
 #include "platform/sim/SimPlatform.h"
 #include "profile/DM.h"

@@ -1,6 +1,6 @@
 #include "Scenario.h"
 
-#include "app/ConfigAppInterface.h"
+#include "shared/ConfigAppInterface.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "profile/pubunit_quorvin.h"
+#include "shared/pubunit_quorvin.h"
 
 #include <cstring>
 #include <filesystem>

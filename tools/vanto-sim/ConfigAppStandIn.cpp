@@ -1,7 +1,7 @@
 #include "ConfigAppStandIn.h"
 
-#include "app/ConfigAppInterface.h"
-#include "profile/pubunit_quorvin.h"
+#include "shared/ConfigAppInterface.h"
+#include "shared/pubunit_quorvin.h"
 
 #include <cstring>
 #include <memory>

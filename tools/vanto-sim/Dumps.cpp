@@ -1,7 +1,7 @@
 #include "Dumps.h"
 
 #include "MouseReports.h"
-#include "app/ConfigAppInterface.h"
+#include "shared/ConfigAppInterface.h"
 
 #include <cstdio>
 

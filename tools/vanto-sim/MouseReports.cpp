@@ -1,19 +1,14 @@
 #include "MouseReports.h"
 
+#include "shared/DeviceProtocol.h"
+#include "shared/MacroStepCodes.h"
+
 #include <algorithm>
 #include <cstdio>
 
 namespace vanto::simrun {
 
 namespace {
-
-constexpr std::uint8_t COMMAND_WRITE_MEMORY = 2;
-constexpr std::uint8_t COMMAND_MODE = 6;
-constexpr std::size_t HEADER_SIZE = 8;
-constexpr std::size_t STEP_SIZE = 3;
-constexpr std::uint8_t STEP_DELAY = 6;
-constexpr std::uint8_t STEP_LOOP = 7;
-constexpr unsigned DEVICE_DELAY_UNIT_MS = 10;
 
 unsigned Word(std::span<const std::uint8_t> ABytes, std::size_t AAt) {
     return ABytes[AAt] | (ABytes[AAt + 1] << 8);
@@ -27,14 +22,14 @@ std::string Hex(unsigned AValue) {
 
 // Where in a bank an address falls, for a person who knows the memory map.
 std::string RegionOf(unsigned AAddress) {
-    const unsigned Offset = AAddress % sim::MOUSE_BANK_DISTANCE;
-    if (Offset == sim::MOUSE_BUTTON_TABLE_ADDRESS) {
+    const unsigned Offset = AAddress % DEVICE_BANK_DISTANCE;
+    if (Offset == DEVICE_BUTTON_TABLE_ADDRESS) {
         return " (button table)";
     }
-    if (Offset >= sim::MOUSE_MACRO_SLOT_ADDRESS &&
-        (Offset - sim::MOUSE_MACRO_SLOT_ADDRESS) % sim::MOUSE_MACRO_SLOT_SIZE == 0) {
-        const unsigned Slot = (Offset - sim::MOUSE_MACRO_SLOT_ADDRESS) / sim::MOUSE_MACRO_SLOT_SIZE;
-        if (Slot < sim::MOUSE_MACRO_SLOTS) {
+    if (Offset >= DEVICE_MACRO_SLOT_ADDRESS &&
+        (Offset - DEVICE_MACRO_SLOT_ADDRESS) % DEVICE_MACRO_BLOCK_SIZE == 0) {
+        const unsigned Slot = (Offset - DEVICE_MACRO_SLOT_ADDRESS) / DEVICE_MACRO_BLOCK_SIZE;
+        if (Slot < DEVICE_MACRO_SLOT_COUNT) {
             return " (macro slot " + std::to_string(Slot) + ")";
         }
     }
@@ -48,12 +43,13 @@ std::string DescribeWrite(std::span<const std::uint8_t> AReport) {
     const unsigned Address = Word(AReport, 2);
     const unsigned Length = Word(AReport, 4);
     const std::string Region = RegionOf(Address);
-    std::string Text = "write memory bank " + std::to_string(Address / sim::MOUSE_BANK_DISTANCE) +
+    std::string Text = "write memory bank " + std::to_string(Address / DEVICE_BANK_DISTANCE) +
                        " @" + std::to_string(Address) + " " + std::to_string(Length) + " bytes" +
                        Region;
     if (Region.starts_with(" (macro slot")) {
-        const std::size_t Carried = std::min<std::size_t>(Length, AReport.size() - HEADER_SIZE);
-        if (auto Steps = DescribeMacroSlot(AReport.subspan(HEADER_SIZE, Carried))) {
+        const std::size_t Carried =
+            std::min<std::size_t>(Length, AReport.size() - DEVICE_REPORT_HEADER_SIZE);
+        if (auto Steps = DescribeMacroSlot(AReport.subspan(DEVICE_REPORT_HEADER_SIZE, Carried))) {
             Text += ": " + *Steps;
         }
     }
@@ -68,13 +64,13 @@ std::string DescribeStep(std::span<const std::uint8_t> AStep) {
         return "delay " + std::to_string(Word(AStep, 1) * DEVICE_DELAY_UNIT_MS) + " ms";
     case STEP_LOOP:
         return "loop " + std::to_string(Word(AStep, 1));
-    case 1:
+    case STEP_MOUSE_BUTTON:
         return "button " + std::to_string(AStep[1]) + Edge;
-    case 3:
+    case STEP_WHEEL:
         return "wheel " + std::to_string(static_cast<std::int8_t>(AStep[1]));
-    case 4:
+    case STEP_KEY:
         return "key 0x" + Hex(AStep[1]) + Edge;
-    case 5:
+    case STEP_MEDIA_KEY:
         return "media key 0x" + Hex(AStep[2]) + Hex(AStep[1]) + Edge;
     default:
         return "step " + Hex(AStep[0]) + " " + Hex(AStep[1]) + " " + Hex(AStep[2]);
@@ -84,14 +80,14 @@ std::string DescribeStep(std::span<const std::uint8_t> AStep) {
 } // namespace
 
 std::string DescribeFeatureReport(std::span<const std::uint8_t> AReport) {
-    if (AReport.size() < HEADER_SIZE) {
+    if (AReport.size() < DEVICE_REPORT_HEADER_SIZE) {
         return "short feature report of " + std::to_string(AReport.size()) + " bytes";
     }
     std::string Text = "feature report " + std::to_string(AReport[0]) + ": ";
     switch (AReport[1]) {
-    case COMMAND_WRITE_MEMORY:
+    case DEVICE_COMMAND_WRITE_MEMORY:
         return Text + DescribeWrite(AReport);
-    case COMMAND_MODE:
+    case DEVICE_COMMAND_MODE:
         return Text + "mode " + std::to_string(AReport[2]);
     default:
         return Text + "command " + std::to_string(AReport[1]);
@@ -118,8 +114,8 @@ std::vector<std::string> DescribeButtonTable(std::span<const std::uint8_t> ATabl
 std::optional<std::string> DescribeMacroSlot(std::span<const std::uint8_t> ASlot) {
     std::string Steps;
     std::size_t Count = 0;
-    for (std::size_t At = 0; At + STEP_SIZE <= ASlot.size(); At += STEP_SIZE) {
-        auto Step = ASlot.subspan(At, STEP_SIZE);
+    for (std::size_t At = 0; At + DEVICE_STEP_SIZE <= ASlot.size(); At += DEVICE_STEP_SIZE) {
+        auto Step = ASlot.subspan(At, DEVICE_STEP_SIZE);
         if (std::all_of(Step.begin(), Step.end(), [](std::uint8_t B) { return B == 0; })) {
             break; // the mouse's end of a macro: nothing after the last step was written
         }

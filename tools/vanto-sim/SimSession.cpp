@@ -2,7 +2,7 @@
 
 #include "Dumps.h"
 #include "app/AboutScene.h"
-#include "app/ConfigAppInterface.h"
+#include "shared/ConfigAppInterface.h"
 #include "i18n/Translate.h"
 
 #include <chrono>

@@ -1,6 +1,6 @@
 #include "Trace.h"
 
-#include "app/ConfigAppInterface.h"
+#include "shared/ConfigAppInterface.h"
 #include "app/VantoMonExMain.h"
 #include "platform/TrayIcon.h"
 

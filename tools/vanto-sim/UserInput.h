@@ -3,7 +3,7 @@
 #include "Scenario.h"
 #include "Trace.h"
 
-#include "app/MonitorFlags.h"
+#include "macro/MonitorFlags.h"
 #include "platform/sim/SimPlatform.h"
 
 namespace vanto::simrun {

@@ -2,7 +2,7 @@
 
 #include "i18n/Translate.h"
 #include "profile/FactoryDefaults.h"
-#include "profile/pubunit_quorvin.h"
+#include "shared/pubunit_quorvin.h"
 
 #include <chrono>
 #include <cstring>

@@ -1,7 +1,7 @@
 #include "RecordJson.h"
 
 #include "platform/Utf16.h"
-#include "profile/pubunit_quorvin.h"
+#include "shared/pubunit_quorvin.h"
 
 #include <algorithm>
 #include <cmath>

@@ -7,7 +7,7 @@
 #include "platform/sim/SimClock.h"
 #include "platform/sim/SimMouse.h"
 #include "platform/sim/SimWindowSystem.h"
-#include "profile/pubunit_quorvin.h"
+#include "shared/pubunit_quorvin.h"
 
 #include <algorithm>
 #include <charconv>

@@ -4,11 +4,11 @@
 #include "LanguageCommands.h"
 #include "RecordJson.h"
 #include "UploadCommand.h"
-#include "app/ButtonReports.h"
+#include "shared/ButtonReports.h"
 #include "keys/KeyLookupFormat.h"
 #include "macro/MacroDescription.h"
-#include "profile/RecordLayout.h"
-#include "profile/pubunit_quorvin.h"
+#include "shared/RecordLayout.h"
+#include "shared/pubunit_quorvin.h"
 
 #include <charconv>
 #include <cstdint>

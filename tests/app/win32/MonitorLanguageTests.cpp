@@ -3,7 +3,7 @@
 // tray icon is watched: it records the hint and the menu it is given and passes the hint on to
 // the real notification area, but opens no menu, since a tracked menu would wait for a user.
 
-#include "app/ConfigAppInterface.h"
+#include "shared/ConfigAppInterface.h"
 #include "app/VantoMonExMain.h"
 #include "i18n/Translate.h"
 #include "platform/Platform.h"

@@ -1,4 +1,4 @@
-#include "app/ConfigAppInterface.h"
+#include "shared/ConfigAppInterface.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32FileSystem.h"

@@ -1,4 +1,4 @@
-#include "app/ButtonReports.h"
+#include "shared/ButtonReports.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "profile/RecordLayout.h"
+#include "shared/RecordLayout.h"
 
-#include "profile/pubunit_quorvin.h"
+#include "shared/pubunit_quorvin.h"
 
 namespace vanto {
 

@@ -1,4 +1,4 @@
-#include "profile/RecordLayout.h"
+#include "shared/RecordLayout.h"
 
 #include <gtest/gtest.h>
 

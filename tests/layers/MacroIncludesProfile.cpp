@@ -1,0 +1,2 @@
+// Must not compile: the macro subsystem sits below the profile subsystem.
+#include "profile/DM.h"
