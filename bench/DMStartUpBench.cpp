@@ -1,4 +1,3 @@
-#include "shared/ConfigAppInterface.h"
 #include "platform/sim/SimClock.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimIniFile.h"
@@ -6,6 +5,7 @@
 #include "platform/sim/SimRegistry.h"
 #include "platform/sim/SimShell.h"
 #include "profile/DM.h"
+#include "shared/ConfigAppInterface.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,6 +1,5 @@
 #include "NoIni.h"
 #include "app/ButtonDispatch.h"
-#include "shared/ConfigAppInterface.h"
 #include "device/uiHIDData.h"
 #include "platform/sim/SimDebugOutput.h"
 #include "platform/sim/SimHid.h"
@@ -8,6 +7,7 @@
 #include "platform/sim/SimRegistry.h"
 #include "platform/sim/SimShell.h"
 #include "platform/sim/SimWindowSystem.h"
+#include "shared/ConfigAppInterface.h"
 #include "shared/pubunit_quorvin.h"
 
 #include <benchmark/benchmark.h>

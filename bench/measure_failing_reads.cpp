@@ -6,7 +6,6 @@
 //   measure_failing_reads [SECONDS]
 
 #include "NoIni.h"
-#include "shared/UsageAndPage.h"
 #include "device/uiHIDData.h"
 #include "platform/sim/SimClock.h"
 #include "platform/sim/SimDebugOutput.h"
@@ -14,6 +13,7 @@
 #include "platform/sim/SimMouse.h"
 #include "platform/sim/SimShell.h"
 #include "platform/sim/SimWindowSystem.h"
+#include "shared/UsageAndPage.h"
 
 #include <sys/resource.h>
 

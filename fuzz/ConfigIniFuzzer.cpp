@@ -2,13 +2,13 @@
 // profile manager's other settings and help files, read through the simulated INI reader.
 
 #include "FuzzSupport.h"
-#include "shared/ConfigAppInterface.h"
 #include "device/DeviceEncoding.h"
-#include "shared/UsageAndPage.h"
 #include "device/uiHIDData.h"
 #include "platform/Utf16.h"
 #include "platform/sim/SimPlatform.h"
 #include "profile/DM.h"
+#include "shared/ConfigAppInterface.h"
+#include "shared/UsageAndPage.h"
 
 #include <algorithm>
 #include <memory>

@@ -4,9 +4,6 @@
 
 #include "FuzzSupport.h"
 #include "app/ButtonDispatch.h"
-#include "shared/ButtonReports.h"
-#include "shared/ConfigAppInterface.h"
-#include "shared/UsageAndPage.h"
 #include "device/uiHIDData.h"
 #include "platform/sim/SimClock.h"
 #include "platform/sim/SimDebugOutput.h"
@@ -16,6 +13,9 @@
 #include "platform/sim/SimRegistry.h"
 #include "platform/sim/SimShell.h"
 #include "platform/sim/SimWindowSystem.h"
+#include "shared/ButtonReports.h"
+#include "shared/ConfigAppInterface.h"
+#include "shared/UsageAndPage.h"
 
 #include <array>
 #include <chrono>

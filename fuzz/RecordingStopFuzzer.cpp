@@ -6,10 +6,10 @@
 #include "FuzzMachine.h"
 #include "FuzzSupport.h"
 #include "StoredRecords.h"
-#include "shared/ConfigAppInterface.h"
 #include "app/VantoMonExMain.h"
 #include "macro/MacroSteps.h"
 #include "platform/sim/SimPlatform.h"
+#include "shared/ConfigAppInterface.h"
 
 #include <cstddef>
 #include <cstring>

@@ -1,8 +1,8 @@
 #include "StoredRecords.h"
 
-#include "shared/ConfigAppInterface.h"
 #include "platform/sim/SimPlatform.h"
 #include "profile/FactoryDefaults.h"
+#include "shared/ConfigAppInterface.h"
 
 #include <algorithm>
 #include <array>

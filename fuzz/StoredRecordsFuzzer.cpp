@@ -10,8 +10,6 @@
 #include "StoredRecords.h"
 #include "StoredRecordsPlaces.h"
 #include "app/ButtonDispatch.h"
-#include "shared/ButtonReports.h"
-#include "shared/ConfigAppInterface.h"
 #include "device/ProfileUpload.h"
 #include "macro/MacroPlayback.h"
 #include "platform/sim/SimClock.h"
@@ -25,6 +23,8 @@
 #include "platform/sim/SimShell.h"
 #include "platform/sim/SimWindowSystem.h"
 #include "profile/DM.h"
+#include "shared/ButtonReports.h"
+#include "shared/ConfigAppInterface.h"
 
 #include <cstring>
 #include <memory>

@@ -1,11 +1,11 @@
 #include "StoredRecordsPlaces.h"
 
 #include "StoredRecords.h"
-#include "shared/ConfigAppInterface.h"
 #include "platform/Utf16.h"
 #include "platform/sim/SimPlatform.h"
-#include "shared/pubunit_quorvin.h"
 #include "profile/uiProfile.h"
+#include "shared/ConfigAppInterface.h"
+#include "shared/pubunit_quorvin.h"
 
 #include <algorithm>
 #include <array>

@@ -6,8 +6,8 @@
 #include "FuzzMachine.h"
 #include "FuzzSupport.h"
 #include "StoredRecords.h"
-#include "shared/ConfigAppInterface.h"
 #include "app/VantoMonExMain.h"
+#include "shared/ConfigAppInterface.h"
 
 #include <cstdint>
 #include <cstring>

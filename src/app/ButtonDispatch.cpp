@@ -1,8 +1,8 @@
 #include "app/ButtonDispatch.h"
 
+#include "platform/Utf16.h"
 #include "shared/ButtonReports.h"
 #include "shared/ConfigAppInterface.h"
-#include "platform/Utf16.h"
 #include "shared/pubunit_quorvin.h"
 
 namespace vanto {

@@ -1,8 +1,8 @@
-#include "shared/ConfigAppInterface.h"
 #include "app/VantoMonExMain.h"
 #include "i18n/Translate.h"
 #include "macro/MacroSteps.h"
 #include "platform/Utf16.h"
+#include "shared/ConfigAppInterface.h"
 
 #include <array>
 #include <charconv>

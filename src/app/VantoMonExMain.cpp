@@ -1,9 +1,9 @@
 #include "app/VantoMonExMain.h"
 
-#include "shared/ConfigAppInterface.h"
 #include "i18n/CarriedLanguageTable.h"
 #include "i18n/Translate.h"
 #include "platform/Utf16.h"
+#include "shared/ConfigAppInterface.h"
 
 namespace vanto {
 

@@ -1,7 +1,6 @@
 // The process entry of the monitor on Windows: one monitor per desktop session, the Windows
 // services handed to the portable main form, and the message loop until "Exit".
 
-#include "shared/ConfigAppInterface.h"
 #include "app/VantoMonExMain.h"
 #include "platform/Platform.h"
 #include "platform/Utf16.h"
@@ -22,6 +21,7 @@
 #include "platform/win32/Win32Shell.h"
 #include "platform/win32/Win32TrayIcon.h"
 #include "platform/win32/Win32WindowSystem.h"
+#include "shared/ConfigAppInterface.h"
 
 #include <windows.h>
 

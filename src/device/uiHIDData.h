@@ -1,11 +1,11 @@
 #pragma once
 
-#include "shared/UsageAndPage.h"
 #include "platform/DebugOutput.h"
 #include "platform/Hid.h"
 #include "platform/IniFile.h"
 #include "platform/Shell.h"
 #include "platform/WindowSystem.h"
+#include "shared/UsageAndPage.h"
 
 #include <atomic>
 #include <condition_variable>

@@ -1,10 +1,10 @@
 #include "profile/DM.h"
 
-#include "shared/ConfigAppInterface.h"
 #include "i18n/Translate.h"
 #include "platform/Utf16.h"
 #include "profile/FactoryDefaults.h"
 #include "profile/ProfileFilePlace.h"
+#include "shared/ConfigAppInterface.h"
 
 #include <cstring>
 #include <memory>

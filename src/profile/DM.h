@@ -1,14 +1,14 @@
 #pragma once
 
-#include "shared/UsageAndPage.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/IniFile.h"
 #include "platform/Locale.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
-#include "shared/pubunit_quorvin.h"
 #include "profile/uiProfile.h"
+#include "shared/UsageAndPage.h"
+#include "shared/pubunit_quorvin.h"
 
 #include <array>
 #include <cstdint>

@@ -1,8 +1,8 @@
 #include "profile/FactoryDefaults.h"
 
+#include "macro/uiMacroClass.h"
 #include "shared/ButtonReports.h"
 #include "shared/ConfigAppInterface.h"
-#include "macro/uiMacroClass.h"
 
 #include <cstring>
 #include <iterator>

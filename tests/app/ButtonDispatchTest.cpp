@@ -1,11 +1,11 @@
 #include "app/ButtonDispatch.h"
 
-#include "shared/ButtonReports.h"
-#include "shared/ConfigAppInterface.h"
 #include "platform/sim/SimClock.h"
 #include "platform/sim/SimDebugOutput.h"
 #include "platform/sim/SimRegistry.h"
 #include "platform/sim/SimWindowSystem.h"
+#include "shared/ButtonReports.h"
+#include "shared/ConfigAppInterface.h"
 #include "shared/pubunit_quorvin.h"
 
 #include <gmock/gmock.h>

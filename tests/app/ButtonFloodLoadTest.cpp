@@ -3,11 +3,11 @@
 // holds for the monitor stays bounded, and a message posted in the middle of the flood is
 // handled in the next turn of the loop. The figures are printed, never asserted as timings.
 
-#include "shared/ButtonReports.h"
-#include "shared/ConfigAppInterface.h"
 #include "app/VantoMonExMain.h"
 #include "platform/sim/SimMouse.h"
 #include "platform/sim/SimPlatform.h"
+#include "shared/ButtonReports.h"
+#include "shared/ConfigAppInterface.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "shared/ConfigAppInterface.h"
 #include "app/VantoMonExMain.h"
 #include "macro/MacroSteps.h"
 #include "platform/sim/SimMouse.h"
 #include "platform/sim/SimPlatform.h"
+#include "shared/ConfigAppInterface.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -4,10 +4,10 @@
 // Each time the monitor goes on handling the mouse, the stored profiles stay whole, and it
 // reports nothing as done that was not done.
 
-#include "shared/ConfigAppInterface.h"
 #include "app/VantoMonExMain.h"
 #include "platform/sim/SimMouse.h"
 #include "platform/sim/SimPlatform.h"
+#include "shared/ConfigAppInterface.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
 #include "app/VantoMonExMain.h"
 
 #include "app/AboutScene.h"
-#include "shared/ConfigAppInterface.h"
 #include "i18n/Translate.h"
 #include "platform/sim/SimMouse.h"
 #include "platform/sim/SimPlatform.h"
+#include "shared/ConfigAppInterface.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -3,10 +3,10 @@
 // again when it comes back.
 
 #include "device/DeviceTestSupport.h"
-#include "shared/UsageAndPage.h"
 #include "device/uiHIDData.h"
 #include "platform/sim/SimDebugOutput.h"
 #include "platform/sim/SimShell.h"
+#include "shared/UsageAndPage.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,5 @@
 #include "profile/DM.h"
 
-#include "shared/ConfigAppInterface.h"
 #include "platform/sim/SimClock.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimIniFile.h"
@@ -8,6 +7,7 @@
 #include "platform/sim/SimRegistry.h"
 #include "platform/sim/SimShell.h"
 #include "profile/ProfileTestSupport.h"
+#include "shared/ConfigAppInterface.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,6 +1,5 @@
 #include "profile/FactoryDefaults.h"
 
-#include "shared/ConfigAppInterface.h"
 #include "platform/sim/SimClock.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimIniFile.h"
@@ -9,6 +8,7 @@
 #include "platform/sim/SimShell.h"
 #include "profile/DM.h"
 #include "profile/ProfileTestSupport.h"
+#include "shared/ConfigAppInterface.h"
 
 #include <gtest/gtest.h>
 

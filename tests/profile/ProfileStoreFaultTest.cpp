@@ -3,11 +3,11 @@
 // file), and a save that did not happen is not taken for one that did.
 
 #include "ProfileTestSupport.h"
-#include "shared/ConfigAppInterface.h"
 #include "platform/Utf16.h"
 #include "platform/sim/SimPlatform.h"
 #include "profile/DM.h"
 #include "profile/FactoryDefaults.h"
+#include "shared/ConfigAppInterface.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -2,8 +2,8 @@
 
 #include "Dumps.h"
 #include "app/AboutScene.h"
-#include "shared/ConfigAppInterface.h"
 #include "i18n/Translate.h"
+#include "shared/ConfigAppInterface.h"
 
 #include <chrono>
 

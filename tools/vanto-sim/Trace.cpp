@@ -1,8 +1,8 @@
 #include "Trace.h"
 
-#include "shared/ConfigAppInterface.h"
 #include "app/VantoMonExMain.h"
 #include "platform/TrayIcon.h"
+#include "shared/ConfigAppInterface.h"
 
 #include <array>
 #include <cstdio>

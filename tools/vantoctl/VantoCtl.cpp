@@ -4,9 +4,9 @@
 #include "LanguageCommands.h"
 #include "RecordJson.h"
 #include "UploadCommand.h"
-#include "shared/ButtonReports.h"
 #include "keys/KeyLookupFormat.h"
 #include "macro/MacroDescription.h"
+#include "shared/ButtonReports.h"
 #include "shared/RecordLayout.h"
 #include "shared/pubunit_quorvin.h"
 

@@ -3,7 +3,6 @@
 // tray icon is watched: it records the hint and the menu it is given and passes the hint on to
 // the real notification area, but opens no menu, since a tracked menu would wait for a user.
 
-#include "shared/ConfigAppInterface.h"
 #include "app/VantoMonExMain.h"
 #include "i18n/Translate.h"
 #include "platform/Platform.h"
@@ -22,6 +21,7 @@
 #include "platform/win32/Win32Shell.h"
 #include "platform/win32/Win32TrayIcon.h"
 #include "platform/win32/Win32WindowSystem.h"
+#include "shared/ConfigAppInterface.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

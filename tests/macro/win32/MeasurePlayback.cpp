@@ -11,9 +11,9 @@
 // Figures are microseconds past the asked delay: median, p99 and the worst, and the share of
 // delays that ended more than 1 ms late.
 
-#include "macro/MonitorFlags.h"
 #include "macro/MacroPlayback.h"
 #include "macro/MacroSteps.h"
+#include "macro/MonitorFlags.h"
 #include "platform/win32/Win32InputSynthesis.h"
 
 #include <windows.h>

@@ -1,4 +1,3 @@
-#include "shared/ConfigAppInterface.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32FileSystem.h"
@@ -7,6 +6,7 @@
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Shell.h"
 #include "profile/DM.h"
+#include "shared/ConfigAppInterface.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
