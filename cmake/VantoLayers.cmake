@@ -4,7 +4,8 @@
 #
 # The floors, from the bottom:
 #   platform (the seam) and shared (what the monitor shares with the mouse and the configuration
-#   application); keys, audio, i18n; macro; profile; device; app.
+#   application); keys, audio, i18n; macro; profile and device side by side (the device link
+#   encodes whatever profile it is handed and never asks the profile manager); app.
 set(VANTO_LAYER_ROOT ${PROJECT_BINARY_DIR}/layers)
 
 # The platform folder is seen without its sim/ and win32/ implementations: only their owners

@@ -94,7 +94,8 @@ void TProfileUploader::UploadFailedBanksAgain() {
 void TProfileUploader::Finish() {
     FWaiting.clear();
     FDone.clear();
-    if (FRunning && FRunning->FStep != STEP_OPEN_AND_TABLE) {
+    // A running upload has always sent its first step, so the mouse is in upload mode.
+    if (FRunning) {
         FRunning->FStep = STEP_CLOSE;
         SendSteps(*FRunning);
     }

@@ -56,7 +56,6 @@ public:
     const std::u16string& Title() const { return FTitle; }
     const std::vector<std::u16string>& Lines() const { return FLines; }
     bool Visible() const { return FVisible; }
-    bool TimerEnabled() const { return FTimerEnabled; }
     platform::TWindowHandle Handle() const;
 
     bool FCreateByOther = false;

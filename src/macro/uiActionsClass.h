@@ -44,7 +44,6 @@ public:
     const TMACROKEYINFO& SourceMacroKeyInfo() const { return FSourceMacroKeyInfo; }
     int MacroIndex() const { return FMacroIndex; }
     bool CutOperationFlag() const { return FCutOperationFlag; }
-    const std::vector<TMACROKEY>& SavedActions() const { return FSavedActionsList; }
 
     // Takes the steps and fields of AMacroKeyInfo and writes the macro back.
     void SetMacroKeyInfo(const TMACROKEYINFO& AMacroKeyInfo);

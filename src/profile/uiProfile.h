@@ -54,7 +54,6 @@ public:
     void SetSize(std::int64_t AValue);
     // The largest record the owner has put into the blob with Write or Size. The owner writes a
     // whole record before the first load, so this is the record the stored data should hold.
-    std::uint64_t RecordSize() const { return FRecordSize; }
 
     const std::vector<std::uint8_t>& Stream() const { return FMemoryStream; }
 
@@ -63,7 +62,7 @@ public:
     // From position 0; bytes of Buffer past the stream's end keep their contents.
     int Read(void* Buffer, int Count);
 
-    // A value or file larger than RecordSize() + STORED_SIZE_MARGIN is not read: the loads
+    // A value or file larger than the record size + STORED_SIZE_MARGIN is not read: the loads
     // throw EStoredRecordTooLarge and leave the stream as it was.
     bool LoadStreamFromRegistry();
     bool LoadStreamFromFile();
