@@ -43,7 +43,7 @@ public:
                             u"VantoProfile" + std::u16string(1, char16_t(u'1' + P)) + u".pfd");
         }
         FRegistry.CreateKey(VANTO_REGISTRY_KEY);
-        FRegistry.WriteBinaryValue(VANTO_REGISTRY_KEY, u"VantoProfileSettingGroup.pfd", Group.get(),
+        FRegistry.WriteBinaryValue(VANTO_REGISTRY_KEY, SETTING_GROUP_VALUE_NAME, Group.get(),
                                    sizeof(*Group));
         auto First = NewDM();
         First->DataModuleCreate(); // writes the five files

@@ -61,7 +61,7 @@ std::optional<TButtonEvent> Expected(std::span<const std::uint8_t> AReport) {
 struct TMonitor {
     TMonitor() {
         Registry.CreateKey(VANTO_REGISTRY_KEY);
-        Main = Windows.CreateHiddenWindow(u"TVantoMonExMain", u"",
+        Main = Windows.CreateHiddenWindow(MONITOR_WINDOW_CLASS, u"",
                                           [this](auto AMsg, auto AW, auto AL) {
                                               if (AMsg == WM_BUTTON_EVENT) {
                                                   Dispatcher.WMButtonEvent(AW, AL);
@@ -127,7 +127,8 @@ struct THidSide {
         for (std::size_t I = 0; I < REPORT_LENGTHS.size(); ++I) {
             sim::TSimHidCollection Collection;
             Collection.FPath = CollectionPath(I);
-            Collection.FCaps = {0x0001, 0xFFA0, REPORT_LENGTHS[I], 0, 4096};
+            Collection.FCaps = {VANTO_MOUSE_COLLECTION.Usage, VANTO_MOUSE_COLLECTION.UsagePage,
+                                REPORT_LENGTHS[I], 0, 4096};
             // Some declare buttons, so the parsed-data path runs beside the raw one.
             Collection.FButtonUsages = I % 2 == 0 ? static_cast<std::uint32_t>(I * 5) : 0;
             Collections.push_back(Collection);
