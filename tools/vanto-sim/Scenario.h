@@ -32,6 +32,7 @@ enum class TCommandKind {
     PlaybackWaits, // playback-waits instant|clock
     MouseReadError, // mouse-read-error CODE: every later read of the mouse fails with it
     MouseReadOk,    // mouse-read-ok
+    Import,         // import FILE.json [PROFILE] [--force]: vantoctl's import on this machine
 };
 
 enum class TMenuChoice { Config, About, Exit };
@@ -50,6 +51,9 @@ struct TCommand {
     std::int64_t FArg0 = 0;
     std::int64_t FArg1 = 0;
     std::int64_t FArg2 = 0;
+    // import: the JSON file, relative to the scenario's folder; FArg0 is the game profile
+    // (1..5, 0 for the current one) and FArg1 is 1 for --force.
+    std::string FFile;
 };
 
 struct TScenarioError {
