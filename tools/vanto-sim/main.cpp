@@ -1,5 +1,6 @@
-// vanto-sim [--keep DIR] [--time-startup] [SCENARIO] | -h | --help | --version: runs the monitor on a simulated machine
-// and prints what it does. The scenario comes from the file, or from standard input.
+// vanto-sim [--keep DIR] [--time-startup] [SCENARIO] | -h | --help | --version: runs the monitor on
+// a simulated machine and prints what it does. The scenario comes from the file, or from standard
+// input.
 
 #include "SimRunner.h"
 #include "Usage.h"

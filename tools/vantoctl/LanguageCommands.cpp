@@ -194,8 +194,9 @@ int RunTableCommand(std::span<const std::string_view> AArgs, std::ostream& AOut,
     }
     const std::optional<TLanguageTable> Table = ReadLanguageTable(*Bytes);
     if (!Table) {
-        AErr << "vantoctl: " << File
-             << ": not a translation table: a length, count or line of it is out of place\n";
+        AErr
+            << "vantoctl: " << File
+            << ": this is not a translation table: a length, count or line of it is out of place\n";
         return EXIT_FAILED;
     }
     PrintTable(*Table, AOut);

@@ -4,6 +4,7 @@
 #include "ProfileTransfer.h"
 #include "RecordJson.h"
 #include "Usage.h"
+#include "Utf8Text.h"
 #include "VantoCtl.h"
 #include "platform/Utf16.h"
 
@@ -260,7 +261,7 @@ int RunImportCommand(std::span<const std::string_view> AArgs, std::ostream&, std
     }
     // A report for the person at the console; programs read nothing from import.
     AErr << "vantoctl: " << File << ": stored as game profile " << Result.FProfileNumber
-         << (Result.FFile.empty() ? std::string() : " and in " + EscapeForPrinting(Result.FFile))
+         << (Result.FFile.empty() ? std::string() : " and in " + ToUtf8(Result.FFile))
          << (Result.FMonitorTold ? "; the monitor reloads it"
                                  : "; no monitor runs, it reads the profile when it starts")
          << "\n";
