@@ -399,6 +399,25 @@ bool TDM::SaveProfileInfoToRegistry(int AProfileIndex) {
     return true;
 }
 
+bool TDM::StoreProfileInfo(int AProfileIndex) {
+    if (!IsProfileIndexInRange(AProfileIndex)) {
+        return false;
+    }
+    TuiProfile& Game = Slot(AProfileIndex);
+    const bool InFile =
+        FProfileSettingGroup.ProfileSettingList[AProfileIndex].nStorageType == STORAGE_FILE;
+    if (InFile && !HasUsableProfileFile(Game)) {
+        return false;
+    }
+    if (!Game.SaveStreamToRegistry()) {
+        return false;
+    }
+    if (InFile) {
+        Game.SaveStreamToFile();
+    }
+    return true;
+}
+
 void TDM::SaveBackAllProfileInfo() {
     for (int P = 0; P < static_cast<int>(GAME_PROFILE_COUNT); ++P) {
         Slot(P).SaveStreamToRegistry();

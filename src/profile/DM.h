@@ -60,6 +60,12 @@ public:
     void SaveCurrentProfileInfoToFile();
     bool SaveBackToProfileInfo(const TMouseProfileInfo& AProfileInfo, int AProfileIndex);
     bool SaveProfileInfoToRegistry(int AProfileIndex);
+    // Stores game profile AProfileIndex as last written back, for another program that replaces
+    // it while the monitor runs: always its registry value, since that is where the monitor
+    // reloads the current profile from, and its file too when the setting group keeps it in one.
+    // False, with nothing written, for an index out of range, a profile without a registry
+    // place, or a file where no profile file belongs; a failed write throws EProfileError.
+    bool StoreProfileInfo(int AProfileIndex);
     void SaveBackAllProfileInfo();
     void SaveBackAllProfileInfoToRegistry();
     void SaveBackAllProfileInfoToFile();

@@ -438,7 +438,7 @@ TEST_F(VantoCtlUploadTest, DecodeShowsWhatTheMouseHoldsInTheBank) {
               std::string::npos);
 }
 
-TEST_F(VantoCtlUploadTest, RefusesABadCommandLineOrFileWithAUsageLine) {
+TEST_F(VantoCtlUploadTest, RefusesABadCommandLineWithAUsageLineAndABadFileWithItsName) {
     std::string Short = (FFolder / "short.pfd").string();
     Write(Short, "abc", 3);
     std::string Missing = (FFolder / "missing.pfd").string();
@@ -451,14 +451,20 @@ TEST_F(VantoCtlUploadTest, RefusesABadCommandLineOrFileWithAUsageLine) {
                                                     {FProfileFile, "--bank", "0", "--bank", "1"},
                                                     {FProfileFile, "--bank", "0", "--verbose"},
                                                     {FProfileFile, "--bank", "2", "--decode"},
-                                                    {"--bank", "0", FProfileFile},
-                                                    {Short, "--bank", "0"},
-                                                    {Missing, "--bank", "0"}}) {
+                                                    {"--bank", "0", FProfileFile}}) {
         TCtlRun Run = RunUpload(Args);
         EXPECT_EQ(Run.FExit, 2);
         EXPECT_TRUE(Run.FOut.empty());
         EXPECT_EQ(std::count(Run.FErr.begin(), Run.FErr.end(), '\n'), 2);
         EXPECT_NE(Run.FErr.find("usage: vantoctl upload"), std::string::npos);
+    }
+    // A file that is no profile, or none at all, is a failure of the run: one line naming it.
+    for (const std::string& File : {Short, Missing}) {
+        TCtlRun Run = RunUpload({File, "--bank", "0"});
+        EXPECT_EQ(Run.FExit, 1);
+        EXPECT_TRUE(Run.FOut.empty());
+        EXPECT_EQ(std::count(Run.FErr.begin(), Run.FErr.end(), '\n'), 1);
+        EXPECT_NE(Run.FErr.find("vantoctl: " + File + ": "), std::string::npos);
     }
 }
 

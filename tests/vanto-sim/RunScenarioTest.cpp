@@ -1,5 +1,7 @@
 #include "SimRunner.h"
 
+#include "CtlRun.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -399,6 +401,68 @@ TEST(RunScenarioTest, AKeptMachineStaysOnDiskAndASecondRunStartsFromIt) {
     EXPECT_EQ(Second.FStatus, 0) << Second.FErr;
     EXPECT_THAT(Second.Starting("file write: "), IsEmpty());
     EXPECT_THAT(Second.Texts(), Contains("profile: group 1, game profile 1"));
+    std::filesystem::remove_all(Folder);
+}
+
+// An import reaches the running monitor: refused while the configuration application runs, then
+// stored, and the monitor reloads the profile and carries out the button's new function.
+TEST(RunScenarioTest, AnImportedProfileIsReloadedByTheRunningMonitor) {
+    const std::string File = VANTO_SCENARIOS "/import-profile.vsim";
+    std::ifstream Scenario(File);
+    std::ostringstream Text;
+    Text << Scenario.rdbuf();
+    TSimOptions Options;
+    Options.FScenarioName = File;
+    const TRun Run = RunText(Text.str(), Options);
+    ASSERT_EQ(Run.FStatus, 0) << Run.FErr;
+    const long Refused = Run.IndexOf("vantoctl: import refused: the configuration application is "
+                                     "running");
+    const long Stopped = Run.IndexOf("cfg: stopped");
+    const long Import = Run.IndexOf("> import", Stopped);
+    const long Stored = Run.IndexOf("vantoctl: stored game profile 1 in the registry and in " +
+                                        std::string(PROFILE_FOLDER) +
+                                        "VantoProfile1.pfd; told the "
+                                        "monitor: 7035 "
+                                        "WM_CFG_PROFILE_CHANGED l=0",
+                                    Import);
+    // The message is posted: the monitor reloads once the import has stored the profile.
+    const long Reload =
+        Run.IndexOf("registry read: software\\VantoGamingMouse\\VantoProfile1.pfd", Stored);
+    ASSERT_GE(Refused, 0);
+    EXPECT_LT(Refused, Stopped);
+    EXPECT_LT(Import, Stored);
+    ASSERT_GT(Reload, Stored);
+    // Button 3 was a key, which the monitor leaves to the mouse; now it is the microphone mute.
+    const auto Mutes = Run.Starting("action: microphone mute");
+    ASSERT_EQ(Mutes.size(), 1u);
+    EXPECT_GT(Run.IndexOf("action: microphone mute"), Reload);
+}
+
+// A record the monitor stores after a recording goes through dump and load --base unchanged.
+TEST(RunScenarioTest, AProfileStoredAfterARecordingSurvivesDumpAndLoad) {
+    const std::filesystem::path Folder =
+        std::filesystem::temp_directory_path() /
+        ("vanto-sim-text-" + std::to_string(std::random_device{}()));
+    TSimOptions Options;
+    Options.FKeepFolder = Folder;
+    const TRun Run = RunText("cfg-start\nwait 3000\npress 7\nwait 400\nclick left\nwait 250\n"
+                             "wheel down\nwait 100\npress 7\n",
+                             Options);
+    ASSERT_EQ(Run.FStatus, 0) << Run.FErr;
+    const std::string Stored =
+        (Folder / "registry" / "software" / "VantoGamingMouse" / "VantoProfile1.pfd.REG_BINARY")
+            .string();
+    const ctl::test::TRun Dump = ctl::test::RunCtl({"dump", Stored});
+    ASSERT_EQ(Dump.FExit, 0) << Dump.FErr;
+    EXPECT_THAT(Dump.FOut, HasSubstr("\"MacroListCount\": 5"));
+    const std::string Json = (Folder / "recorded.json").string();
+    std::ofstream(Json) << Dump.FOut;
+    const ctl::test::TRun Load = ctl::test::RunCtl({"load", Json, "--base", Stored});
+    ASSERT_EQ(Load.FExit, 0) << Load.FErr;
+    std::ifstream In(Stored, std::ios::binary);
+    std::ostringstream Bytes;
+    Bytes << In.rdbuf();
+    EXPECT_EQ(Load.FOut, Bytes.str());
     std::filesystem::remove_all(Folder);
 }
 

@@ -95,16 +95,16 @@ TEST_F(VantoCtlTableFileTest, PrintsALocalFileWithItsTextsQuotedAndEscaped) {
                            "language \"\"\n");
 }
 
-TEST_F(VantoCtlTableFileTest, AFileThatIsNoTableIsAUsageError) {
+TEST_F(VantoCtlTableFileTest, AFileThatIsNoTableIsRefusedWithItsName) {
     Write({0x05, 0x00, 0x00, 0x00, 'a', 0});
     const TRun Bad = Table();
-    EXPECT_EQ(Bad.FExit, EXIT_USAGE);
+    EXPECT_EQ(Bad.FExit, EXIT_FAILED);
     EXPECT_TRUE(Bad.FOut.empty());
     EXPECT_NE(Bad.FErr.find("is not a translation table"), std::string::npos);
 
     std::filesystem::remove(FPath);
     const TRun Missing = Table();
-    EXPECT_EQ(Missing.FExit, EXIT_USAGE);
+    EXPECT_EQ(Missing.FExit, EXIT_FAILED);
     EXPECT_NE(Missing.FErr.find("cannot read"), std::string::npos);
     EXPECT_EQ(RunCtl({"table", "a", "b"}).FExit, EXIT_USAGE);
 }

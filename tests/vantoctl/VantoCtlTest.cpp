@@ -118,14 +118,18 @@ TEST_F(VantoCtlDumpTest, TellsSettingRecordsApartBySize) {
     EXPECT_NE(Dump().FOut.find("\"CurrentLanguage\": 2"), std::string::npos);
 }
 
-TEST_F(VantoCtlDumpTest, AFileOfAnyOtherSizeIsAUsageError) {
+TEST_F(VantoCtlDumpTest, AFileOfAnyOtherSizeIsRefusedWithItsName) {
     std::vector<std::uint8_t> Bytes(sizeof(TMouseProfileInfo) - 1);
     WriteFile(Bytes.data(), Bytes.size());
     TRun Result = Dump();
-    EXPECT_EQ(Result.FExit, EXIT_USAGE);
+    EXPECT_EQ(Result.FExit, EXIT_FAILED);
     EXPECT_TRUE(Result.FOut.empty());
+    EXPECT_EQ(Result.FErr, "vantoctl: " + FPathText +
+                               ": 109815 bytes: not a profile (109816), "
+                               "setting group (30964) or all-settings "
+                               "record (30954)\n");
     std::filesystem::remove(FPath);
-    EXPECT_EQ(Dump().FExit, EXIT_USAGE);
+    EXPECT_EQ(Dump().FExit, EXIT_FAILED);
 }
 
 TEST_F(VantoCtlDumpTest, FactoryWritesRawRecordsOfEachKind) {
@@ -164,7 +168,7 @@ TEST_F(VantoCtlDumpTest, MacroPrintsOneStepALine) {
 
     std::vector<std::uint8_t> TooLong(sizeof(TMACROKEYINFO) + 1);
     WriteFile(TooLong.data(), TooLong.size());
-    EXPECT_EQ(RunCtl({"macro", FPathText}).FExit, EXIT_USAGE);
+    EXPECT_EQ(RunCtl({"macro", FPathText}).FExit, EXIT_FAILED);
 }
 
 } // namespace

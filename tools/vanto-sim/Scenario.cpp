@@ -21,7 +21,7 @@ struct TSyntax {
     std::string_view FUsage;
 };
 
-constexpr std::array<TSyntax, 23> SYNTAXES{{
+constexpr std::array<TSyntax, 24> SYNTAXES{{
     {"press", TCommandKind::Press, 1, "press KEY (0..23)"},
     {"profile", TCommandKind::Profile, 1, "profile P (0 or 1)"},
     {"wait", TCommandKind::Wait, 1, "wait MS"},
@@ -45,7 +45,13 @@ constexpr std::array<TSyntax, 23> SYNTAXES{{
     {"cfg-button", TCommandKind::CfgButton, 2, "cfg-button KEY (0..14) mute|play|record"},
     {"session-end", TCommandKind::SessionEnd, 0, "session-end"},
     {"playback-waits", TCommandKind::PlaybackWaits, 1, "playback-waits instant|clock"},
+    {"import", TCommandKind::Import, 1, "import FILE.json [PROFILE (1..5)] [--force]"},
 }};
+
+// Arguments a command may add after its own.
+std::size_t OptionalArgCount(TCommandKind AKind) {
+    return AKind == TCommandKind::Import ? 2 : 0;
+}
 
 constexpr std::array<std::string_view, 3> MENU_WORDS{"config", "about", "exit"};
 constexpr std::array<std::string_view, 5> BUTTON_WORDS{"left", "right", "middle", "back",
@@ -166,6 +172,18 @@ void ReadArguments(TCommand& ACommand, const TWords& AWords) {
     case TCommandKind::MouseReadError:
         ACommand.FArg0 = NumberIn(AWords[1], 1, UINT32_MAX, "the Windows error code");
         break;
+    case TCommandKind::Import:
+        ACommand.FFile = AWords[1];
+        for (std::size_t I = 2; I < AWords.size(); ++I) {
+            if (AWords[I] == "--force" && ACommand.FArg1 == 0) {
+                ACommand.FArg1 = 1;
+            } else if (ACommand.FArg0 == 0 && AWords[I] != "--force") {
+                ACommand.FArg0 = NumberIn(AWords[I], 1, 5, "the game profile");
+            } else {
+                throw TBadArgument{"unexpected '" + AWords[I] + "'"};
+            }
+        }
+        break;
     default:
         break;
     }
@@ -207,14 +225,20 @@ void ParseLine(TScenario& AScenario, std::size_t ALine, std::string_view AText) 
         AScenario.FErrors.push_back({ALine, "unknown command '" + Words[0] + "'"});
         return;
     }
-    if (Words.size() != Syntax->FArgCount + 1) {
+    const std::size_t Optional = OptionalArgCount(Syntax->FKind);
+    if (Words.size() < Syntax->FArgCount + 1 || Words.size() > Syntax->FArgCount + Optional + 1) {
         AScenario.FErrors.push_back(
             {ALine, Words[0] + ": expected " + std::to_string(Syntax->FArgCount) +
+                        (Optional != 0 ? " to " + std::to_string(Syntax->FArgCount + Optional)
+                                       : std::string()) +
                         " argument(s), got " + std::to_string(Words.size() - 1) +
                         " (usage: " + std::string(Syntax->FUsage) + ")"});
         return;
     }
-    TCommand Command{ALine, Syntax->FKind, Join(Words)};
+    TCommand Command;
+    Command.FLine = ALine;
+    Command.FKind = Syntax->FKind;
+    Command.FText = Join(Words);
     try {
         ReadArguments(Command, Words);
     } catch (const TBadArgument& Bad) {

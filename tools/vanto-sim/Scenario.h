@@ -9,29 +9,30 @@
 namespace vanto::simrun {
 
 enum class TCommandKind {
-    Press,         // press K
-    Profile,       // profile P
-    Wait,          // wait MS
-    Unplug,        // unplug
-    Plug,          // plug
-    HidArrival,    // hid-arrival: another HID device comes and goes
-    CfgSend,       // cfg-send MSG WPARAM LPARAM
-    CfgStart,      // cfg-start
-    CfgStop,       // cfg-stop
-    SetLanguage,   // set-language N
-    Menu,          // menu Config|About|Exit
-    TrayClick,     // tray-click
-    AboutOk,       // about-ok
-    Click,         // click left|right|middle|back|forward
-    Wheel,         // wheel up|down
-    Dump,          // dump profile|registry|mouse
-    ButtonDown,    // button-down left|right|middle|back|forward
-    ButtonUp,      // button-up left|right|middle|back|forward
-    CfgButton,     // cfg-button KEY mute|play|record
-    SessionEnd,    // session-end
-    PlaybackWaits, // playback-waits instant|clock
+    Press,          // press K
+    Profile,        // profile P
+    Wait,           // wait MS
+    Unplug,         // unplug
+    Plug,           // plug
+    HidArrival,     // hid-arrival: another HID device comes and goes
+    CfgSend,        // cfg-send MSG WPARAM LPARAM
+    CfgStart,       // cfg-start
+    CfgStop,        // cfg-stop
+    SetLanguage,    // set-language N
+    Menu,           // menu Config|About|Exit
+    TrayClick,      // tray-click
+    AboutOk,        // about-ok
+    Click,          // click left|right|middle|back|forward
+    Wheel,          // wheel up|down
+    Dump,           // dump profile|registry|mouse
+    ButtonDown,     // button-down left|right|middle|back|forward
+    ButtonUp,       // button-up left|right|middle|back|forward
+    CfgButton,      // cfg-button KEY mute|play|record
+    SessionEnd,     // session-end
+    PlaybackWaits,  // playback-waits instant|clock
     MouseReadError, // mouse-read-error CODE: every later read of the mouse fails with it
     MouseReadOk,    // mouse-read-ok
+    Import,         // import FILE.json [PROFILE] [--force]: vantoctl's import on this machine
 };
 
 enum class TMenuChoice { Config, About, Exit };
@@ -50,6 +51,9 @@ struct TCommand {
     std::int64_t FArg0 = 0;
     std::int64_t FArg1 = 0;
     std::int64_t FArg2 = 0;
+    // import: the JSON file, relative to the scenario's folder; FArg0 is the game profile
+    // (1..5, 0 for the current one) and FArg1 is 1 for --force.
+    std::string FFile;
 };
 
 struct TScenarioError {

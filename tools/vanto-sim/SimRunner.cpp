@@ -58,6 +58,7 @@ int RunOnMachine(const std::filesystem::path& ARoot, const TScenario& AScenario,
     const TSteadyClock::time_point From = AOptions.FProcessStart.value_or(TSteadyClock::now());
     const TSteadyClock::time_point MachineStart = TSteadyClock::now();
     TSimSession Session(ARoot, ATrace);
+    Session.SetFileFolder(std::filesystem::path(AOptions.FScenarioName).parent_path());
     const double MachineMs = MsBetween(MachineStart, TSteadyClock::now());
     const TStartupTimes Times = Session.StartMonitor();
     if (AOptions.FTimeStartup) {

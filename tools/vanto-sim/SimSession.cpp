@@ -3,9 +3,14 @@
 #include "Dumps.h"
 #include "app/AboutScene.h"
 #include "i18n/Translate.h"
+#include "platform/Utf16.h"
 #include "shared/ConfigAppInterface.h"
 
+#include "ProfileTransfer.h"
+
 #include <chrono>
+#include <fstream>
+#include <sstream>
 
 namespace vanto::simrun {
 
@@ -130,6 +135,9 @@ void TSimSession::Execute(const TCommand& ACommand) {
     case TCommandKind::CfgStop:
     case TCommandKind::SetLanguage:
         ExecuteConfigAppCommand(ACommand);
+        break;
+    case TCommandKind::Import:
+        Import(ACommand);
         break;
     default:
         ExecuteUserCommand(ACommand);
@@ -361,6 +369,41 @@ void TSimSession::Dump(TDumpKind AKind) {
     case TDumpKind::Mouse:
         DumpMouse(FTrace, FMouse, FSim.FHid);
         break;
+    }
+}
+
+} // namespace vanto::simrun
+
+namespace vanto::simrun {
+
+// The import runs as vantoctl runs it on Windows, as another program on the same machine: it
+// reads and writes the registry and the disk directly (untraced, so its writes are not taken
+// for the monitor's), and what the monitor does on its message shows up before the result.
+void TSimSession::Import(const TCommand& ACommand) {
+    const std::filesystem::path File = FFileFolder / ACommand.FFile;
+    std::ifstream In(File, std::ios::binary);
+    std::ostringstream Json;
+    if (!(Json << In.rdbuf())) {
+        throw ERunError("import: cannot read '" + File.string() + "'");
+    }
+    const ctl::TProfileServices Services{FSim.FRegistry, FSim.FFiles, FSim.FShell,  FSim.FIni,
+                                         FSim.FLocale,   FSim.FClock, FSim.FWindows};
+    std::optional<int> Profile;
+    if (ACommand.FArg0 != 0) {
+        Profile = static_cast<int>(ACommand.FArg0);
+    }
+    try {
+        const std::string Text = Json.str();
+        const ctl::TImportResult Result =
+            ctl::ImportProfile(Services, {Text, Profile, ACommand.FArg1 != 0});
+        FTrace.Line("vantoctl: stored game profile " + std::to_string(Result.FProfileNumber) +
+                    " in the registry" +
+                    (Result.FFile.empty() ? std::string() : " and in " + Utf8(Result.FFile)) +
+                    (Result.FMonitorTold ? "; told the monitor: 7035 WM_CFG_PROFILE_CHANGED l=" +
+                                               std::to_string(Result.FProfileGroup)
+                                         : "; no monitor to tell"));
+    } catch (const std::exception& Error) {
+        FTrace.Line(std::string("vantoctl: import refused: ") + Error.what());
     }
 }
 

@@ -51,6 +51,8 @@ public:
     void CloseMonitor();
 
     TTrace& Trace() { return FTrace; }
+    // Where the files that commands name are looked up: the scenario's own folder.
+    void SetFileFolder(std::filesystem::path AFolder) { FFileFolder = std::move(AFolder); }
 
 private:
     void ExecuteDeviceCommand(const TCommand& ACommand);
@@ -71,6 +73,7 @@ private:
     void AssignButton(const TCommand& ACommand);
     void EndSession();
     void Dump(TDumpKind AKind);
+    void Import(const TCommand& ACommand);
     void RequireMonitor() const;
 
     sim::TSimPlatform FSim;
@@ -93,6 +96,7 @@ private:
     int FArrivals = 0;
     // What ended the monitor, for the error of a command that follows.
     std::string FEndedBy = "menu Exit";
+    std::filesystem::path FFileFolder;
 };
 
 } // namespace vanto::simrun

@@ -1,5 +1,6 @@
 #include "LanguageCommands.h"
 
+#include "Utf8Text.h"
 #include "VantoCtl.h"
 #include "i18n/CarriedLanguageTable.h"
 #include "i18n/LanguageTableFormat.h"
@@ -24,40 +25,6 @@ constexpr std::uintmax_t LARGEST_TABLE_FILE = 16 * 1024 * 1024;
 int UsageError(std::ostream& AErr, std::string_view AProblem) {
     AErr << "vantoctl: " << AProblem << "\n" << USAGE << "\n";
     return EXIT_USAGE;
-}
-
-using TUtf8Codec = std::codecvt<char16_t, char8_t, std::mbstate_t>;
-
-const TUtf8Codec& Utf8Codec() {
-    return std::use_facet<TUtf8Codec>(std::locale::classic());
-}
-
-// Nothing when the text is not UTF-8.
-std::optional<std::u16string> FromUtf8(std::string_view AText) {
-    std::u16string Text(AText.size(), u'\0');
-    std::mbstate_t State{};
-    const auto* From = reinterpret_cast<const char8_t*>(AText.data());
-    const char8_t* FromNext = nullptr;
-    char16_t* ToNext = nullptr;
-    const auto Result = Utf8Codec().in(State, From, From + AText.size(), FromNext, Text.data(),
-                                       Text.data() + Text.size(), ToNext);
-    if (Result != TUtf8Codec::ok && !(Result == TUtf8Codec::noconv && AText.empty())) {
-        return std::nullopt;
-    }
-    Text.resize(static_cast<std::size_t>(ToNext - Text.data()));
-    return Text;
-}
-
-// AText holds no lone surrogate: those cannot be written in UTF-8 (see Quoted).
-std::string ToUtf8(std::u16string_view AText) {
-    std::u8string Text(AText.size() * 3, u8'\0');
-    std::mbstate_t State{};
-    const char16_t* FromNext = nullptr;
-    char8_t* ToNext = nullptr;
-    Utf8Codec().out(State, AText.data(), AText.data() + AText.size(), FromNext, Text.data(),
-                    Text.data() + Text.size(), ToNext);
-    return {reinterpret_cast<const char*>(Text.data()),
-            static_cast<std::size_t>(ToNext - Text.data())};
 }
 
 std::string UnitEscape(char16_t AUnit) {
@@ -222,13 +189,15 @@ int RunTableCommand(std::span<const std::string_view> AArgs, std::ostream& AOut,
     const std::string File(AArgs[0]);
     const std::optional<std::vector<std::uint8_t>> Bytes = ReadTableFile(File);
     if (!Bytes) {
-        return UsageError(AErr, "cannot read '" + File + "' (or it is larger than 16 MiB)");
+        AErr << "vantoctl: " << File << ": cannot read (or it is larger than 16 MiB)\n";
+        return EXIT_FAILED;
     }
     const std::optional<TLanguageTable> Table = ReadLanguageTable(*Bytes);
     if (!Table) {
-        return UsageError(AErr, "'" + File +
-                                    "' is not a translation table: a length, count or line of "
-                                    "it is out of place");
+        AErr
+            << "vantoctl: " << File
+            << ": this is not a translation table: a length, count or line of it is out of place\n";
+        return EXIT_FAILED;
     }
     PrintTable(*Table, AOut);
     return EXIT_DONE;

@@ -1,13 +1,18 @@
 #include "RecordJson.h"
 
+#include "Json.h"
+#include "RecordFields.h"
 #include "platform/Utf16.h"
 #include "shared/pubunit_quorvin.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <iomanip>
+#include <limits>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -15,19 +20,30 @@ namespace vanto::ctl {
 
 namespace {
 
-// A small streaming JSON writer: one member a line, two spaces an indent level.
-class TJsonWriter {
+template <typename T> constexpr long long LowestOf() {
+    return static_cast<long long>(std::numeric_limits<T>::min());
+}
+template <typename T> constexpr long long HighestOf() {
+    return static_cast<long long>(std::numeric_limits<T>::max());
+}
+
+// --- Printing: one member a line, two spaces an indent level. ---
+
+class TJsonPrinter {
 public:
-    explicit TJsonWriter(std::ostream& AOut) : FOut(AOut) {}
+    explicit TJsonPrinter(std::ostream& AOut) : FOut(AOut) {}
 
-    void BeginObject(std::string_view AKey = {}) { Open(AKey, '{'); }
-    void EndObject() { Close('}'); }
-    void BeginArray(std::string_view AKey = {}) { Open(AKey, '['); }
-    void EndArray() { Close(']'); }
+    template <typename TRecord> void Root(TRecord& ARecord) {
+        Open({}, '{');
+        Fields(*this, ARecord);
+        Close('}');
+        FOut << "\n";
+    }
 
-    void Number(std::string_view AKey, long long AValue) {
+    template <typename T>
+    void Number(std::string_view AKey, const T& AField, long long = 0, long long = 0) {
         Member(AKey);
-        FOut << AValue;
+        FOut << static_cast<long long>(AField);
     }
     void Real(std::string_view AKey, double AValue) {
         Member(AKey);
@@ -41,7 +57,37 @@ public:
         Member(AKey);
         FOut << '"' << EscapeForPrinting(ReadRecordText(AField)) << '"';
     }
-    void Finish() { FOut << "\n"; }
+    template <typename TItem> void Object(std::string_view AKey, TItem& AItem) {
+        Open(AKey, '{');
+        Fields(*this, AItem);
+        Close('}');
+    }
+    template <typename TItem, std::size_t N>
+    void Objects(std::string_view AKey, TItem (&AItems)[N]) {
+        Open(AKey, '[');
+        for (TItem& Item : AItems) {
+            Object({}, Item);
+        }
+        Close(']');
+    }
+    template <typename T, std::size_t N>
+    void Numbers(std::string_view AKey, const T (&AItems)[N], long long = 0, long long = 0) {
+        Open(AKey, '[');
+        for (const T& Item : AItems) {
+            Number({}, Item);
+        }
+        Close(']');
+    }
+    // Only the valid steps; a stored count outside 0..128 still shows as it is.
+    template <std::size_t N>
+    void Steps(std::string_view AKey, TMACROKEY (&ASteps)[N], std::int32_t ACount) {
+        Open(AKey, '[');
+        const int Count = std::clamp<int>(ACount, 0, static_cast<int>(N));
+        for (int I = 0; I < Count; ++I) {
+            Object({}, ASteps[I]);
+        }
+        Close(']');
+    }
 
 private:
     void Member(std::string_view AKey) {
@@ -76,199 +122,239 @@ private:
     bool FNeedComma = false;
 };
 
-void Write(TJsonWriter& AJson, std::string_view AKey, const TMACROKEYINFO& AMacro) {
-    AJson.BeginObject(AKey);
-    AJson.BeginArray("MacroList");
-    // Only the valid steps; a stored count outside 0..128 still shows as it is below.
-    int Count = std::clamp<int>(AMacro.MacroListCount, 0, static_cast<int>(MACRO_STEP_COUNT));
-    for (int I = 0; I < Count; ++I) {
-        const TMACROKEY& Step = AMacro.MacroList[I];
-        AJson.BeginObject();
-        AJson.Number("nKeyType", Step.nKeyType);
-        AJson.Number("nKeyState", Step.nKeyState);
-        AJson.Number("Value1", Step.Value1);
-        AJson.Number("Value2", Step.Value2);
-        AJson.EndObject();
-    }
-    AJson.EndArray();
-    AJson.Number("MacroListCount", AMacro.MacroListCount);
-    AJson.Number("nAutoAddDelay", AMacro.nAutoAddDelay);
-    AJson.Number("nLoopCount", AMacro.nLoopCount);
-    AJson.Number("nMacroIndex", AMacro.nMacroIndex);
-    AJson.Number("MacroUse", AMacro.MacroUse);
-    AJson.Text("szMacroName", AMacro.szMacroName);
-    AJson.Number("Version", AMacro.Version);
-    AJson.Number("HaveErrors", AMacro.HaveErrors);
-    AJson.Number("ErrorCount", AMacro.ErrorCount);
-    AJson.EndObject();
-}
-
-void Write(TJsonWriter& AJson, std::string_view AKey, const TBUTTONFUNCINFO& AButton) {
-    AJson.BeginObject(AKey);
-    AJson.Number("nSingleKeyValue", AButton.nSingleKeyValue);
-    AJson.Number("nSingleKeyExtended", AButton.nSingleKeyExtended);
-    AJson.BeginObject("ComboKeyInfo");
-    AJson.Number("nKeyValue1", AButton.ComboKeyInfo.nKeyValue1);
-    AJson.Number("nKey1Extended", AButton.ComboKeyInfo.nKey1Extended);
-    AJson.Number("nKeyValue2", AButton.ComboKeyInfo.nKeyValue2);
-    AJson.Number("nKey2Extended", AButton.ComboKeyInfo.nKey2Extended);
-    AJson.Number("nModifier", AButton.ComboKeyInfo.nModifier);
-    AJson.EndObject();
-    AJson.Number("nMediaKeyL", AButton.nMediaKeyL);
-    AJson.Number("nMediaKeyH", AButton.nMediaKeyH);
-    Write(AJson, "MacroKeyInfo", AButton.MacroKeyInfo);
-    AJson.Number("nDeviceParam1", AButton.nDeviceParam1);
-    AJson.Number("nDeviceParam2", AButton.nDeviceParam2);
-    AJson.Number("nDeviceParam3", AButton.nDeviceParam3);
-    AJson.BeginArray("ReportCode");
-    for (std::uint8_t Byte : AButton.ReportCode) {
-        AJson.Number({}, Byte);
-    }
-    AJson.EndArray();
-    AJson.Number("nButtonIndex", AButton.nButtonIndex);
-    AJson.Number("nFunctionType", AButton.nFunctionType);
-    AJson.Number("nFunctionGroup", AButton.nFunctionGroup);
-    AJson.Number("nDeviceFunction", AButton.nDeviceFunction);
-    AJson.Number("nFunctionID", AButton.nFunctionID);
-    AJson.EndObject();
-}
-
-template <typename TItem, std::size_t N>
-void WriteArray(TJsonWriter& AJson, std::string_view AKey, const TItem (&AItems)[N]) {
-    AJson.BeginArray(AKey);
-    for (const TItem& Item : AItems) {
-        Write(AJson, {}, Item);
-    }
-    AJson.EndArray();
-}
-
-void Write(TJsonWriter& AJson, std::string_view AKey, const TCPISTATE& AState) {
-    AJson.BeginObject(AKey);
-    AJson.Number("X", AState.X);
-    AJson.Number("Y", AState.Y);
-    AJson.Number("Enabled", AState.Enabled);
-    AJson.EndObject();
-}
-
-void Write(TJsonWriter& AJson, std::string_view AKey, const TPROFILE_MACRO_PATH& APath) {
-    AJson.BeginObject(AKey);
-    AJson.Text("FilePath", APath.FilePath);
-    AJson.EndObject();
-}
-
-void WriteWheelAndPointer(TJsonWriter& AJson, const TMOUSECONFIGINFO& AConfig) {
-    AJson.Number("VWheelType", AConfig.VWheelType);
-    AJson.Number("HWheelType", AConfig.HWheelType);
-    AJson.Number("VWheelSpeed", AConfig.VWheelSpeed);
-    AJson.Number("HWheelSpeed", AConfig.HWheelSpeed);
-    AJson.Number("DoubleClickSpeed", AConfig.DoubleClickSpeed);
-    AJson.Number("PointerSpeed", AConfig.PointerSpeed);
-    AJson.Number("PointerAcceleration", AConfig.PointerAcceleration);
-    AJson.Number("UseSystemPointerSpeedSetting", AConfig.UseSystemPointerSpeedSetting);
-    AJson.Number("ReportRate", AConfig.ReportRate);
-}
-
-void WriteCpi(TJsonWriter& AJson, const TMOUSECONFIGINFO& AConfig) {
-    AJson.Number("CurrentCPIIndex", AConfig.CurrentCPIIndex);
-    AJson.Number("CurrentCPIX", AConfig.CurrentCPIX);
-    AJson.Number("CurrentCPIY", AConfig.CurrentCPIY);
-    AJson.Number("MinCPI", AConfig.MinCPI);
-    AJson.Number("MaxCPI", AConfig.MaxCPI);
-    AJson.BeginArray("UseDiffentXY");
-    for (std::uint16_t Value : AConfig.UseDiffentXY) {
-        AJson.Number({}, Value);
-    }
-    AJson.EndArray();
-    AJson.Number("UseCPIOnScreenFlyShow", AConfig.UseCPIOnScreenFlyShow);
-    WriteArray(AJson, "CPIState", AConfig.CPIState);
-    AJson.Number("CPILevel", AConfig.CPILevel);
-}
-
-void Write(TJsonWriter& AJson, std::string_view AKey, const TMOUSECONFIGINFO& AConfig) {
-    AJson.BeginObject(AKey);
-    WriteArray(AJson, "ButtonFuncInfo", AConfig.ButtonFuncInfo);
-    WriteArray(AJson, "VWheelButtonFuncInfo", AConfig.VWheelButtonFuncInfo);
-    WriteArray(AJson, "HWheelButtonFuncInfo", AConfig.HWheelButtonFuncInfo);
-    WriteWheelAndPointer(AJson, AConfig);
-    WriteCpi(AJson, AConfig);
-    AJson.Number("AutoSwitchProfileWhenAppRun", AConfig.AutoSwitchProfileWhenAppRun);
-    WriteArray(AJson, "ApplicationList", AConfig.ApplicationList);
-    AJson.BeginObject("LEDConfig");
-    AJson.Number("R", AConfig.LEDConfig.R);
-    AJson.Number("G", AConfig.LEDConfig.G);
-    AJson.Number("B", AConfig.LEDConfig.B);
-    AJson.Number("BRIGHT_LEVEL", AConfig.LEDConfig.BRIGHT_LEVEL);
-    AJson.Number("BREATH_SPEED", AConfig.LEDConfig.BREATH_SPEED);
-    AJson.Number("BREATH_SECOND", AConfig.LEDConfig.BREATH_SECOND);
-    AJson.EndObject();
-    AJson.BeginObject("Sensorlift");
-    AJson.Number("SensorLift", AConfig.Sensorlift.SensorLift);
-    AJson.EndObject();
-    AJson.Number("ButtonCount", AConfig.ButtonCount);
-    Write(AJson, "ProfilePath", AConfig.ProfilePath);
-    Write(AJson, "MacroPath", AConfig.MacroPath);
-    AJson.EndObject();
-}
-
-void Write(TJsonWriter& AJson, const TMouseProfileInfo& AProfile) {
-    AJson.BeginObject();
-    AJson.BeginObject("ProfileHeader");
-    AJson.Number("FFileVersion", AProfile.ProfileHeader.FFileVersion);
-    AJson.Real("FProfileUID", AProfile.ProfileHeader.FProfileUID.DataTime);
-    AJson.EndObject();
-    Write(AJson, "ConfigInfo", AProfile.ConfigInfo);
-    AJson.BeginObject("MacroKeyInfoList");
-    WriteArray(AJson, "MacroInfos", AProfile.MacroKeyInfoList.MacroInfos);
-    AJson.Number("nMacroInfoCount", AProfile.MacroKeyInfoList.nMacroInfoCount);
-    AJson.EndObject();
-    AJson.BeginObject("OtherConfig");
-    AJson.Number("ShowNumLock", AProfile.OtherConfig.ShowNumLock);
-    AJson.Number("ShowCapsLock", AProfile.OtherConfig.ShowCapsLock);
-    AJson.Number("ShowScrollLock", AProfile.OtherConfig.ShowScrollLock);
-    AJson.Number("ShowLockStatePop", AProfile.OtherConfig.ShowLockStatePop);
-    AJson.Number("Nologo", AProfile.OtherConfig.Nologo);
-    AJson.EndObject();
-    AJson.EndObject();
-}
-
-void Write(TJsonWriter& AJson, std::string_view AKey, const TPROFILESETTINGINFO& AEntry) {
-    AJson.BeginObject(AKey);
-    AJson.Number("nFlag", AEntry.nFlag);
-    AJson.Text("szFilePath", AEntry.szFilePath);
-    AJson.Text("szKeyPath", AEntry.szKeyPath);
-    AJson.Text("szFileName", AEntry.szFileName);
-    AJson.Text("szMacroPath", AEntry.szMacroPath);
-    AJson.Number("nStorageType", AEntry.nStorageType);
-    AJson.EndObject();
-}
-
-void Write(TJsonWriter& AJson, const TProfileSettingGroup& AGroup) {
-    AJson.BeginObject();
-    AJson.Number("CurrentProfileGroup", AGroup.CurrentProfileGroup);
-    AJson.BeginArray("ProfileIndexOfProfileGroup");
-    for (std::int32_t Index : AGroup.ProfileIndexOfProfileGroup) {
-        AJson.Number({}, Index);
-    }
-    AJson.EndArray();
-    WriteArray(AJson, "ProfileSettingList", AGroup.ProfileSettingList);
-    AJson.EndObject();
-}
-
-void Write(TJsonWriter& AJson, const TALLGAMESINFO& AAll) {
-    AJson.BeginObject();
-    WriteArray(AJson, "Allgameset", AAll.Allgameset);
-    AJson.Number("CurrentGame", AAll.CurrentGame);
-    AJson.Number("CurrentLanguage", AAll.CurrentLanguage);
-    AJson.EndObject();
-}
-
 // Copies the bytes into an aligned record before it is read.
 template <typename TRecord> void Print(std::span<const std::uint8_t> ABytes, std::ostream& AOut) {
     auto Record = std::make_unique<TRecord>();
     std::memcpy(Record.get(), ABytes.data(), sizeof(TRecord));
-    TJsonWriter Json(AOut);
-    Write(Json, *Record);
-    Json.Finish();
+    TJsonPrinter(AOut).Root(*Record);
+}
+
+// --- Reading: the text must name every listed member and nothing else. ---
+
+const char* KindName(TJsonValue::TKind AKind) {
+    switch (AKind) {
+    case TJsonValue::TKind::Null:
+        return "null";
+    case TJsonValue::TKind::Boolean:
+        return "true or false";
+    case TJsonValue::TKind::Number:
+        return "a number";
+    case TJsonValue::TKind::String:
+        return "a text";
+    case TJsonValue::TKind::Array:
+        return "an array";
+    default:
+        return "an object";
+    }
+}
+
+class TJsonReader {
+public:
+    explicit TJsonReader(const TJsonValue& ARoot) : FObject(&ARoot) {}
+
+    template <typename TRecord> void Root(TRecord& ARecord) { ReadObject(*FObject, ARecord); }
+
+    template <typename T>
+    void Number(std::string_view AKey, T& AField, long long AMin = LowestOf<T>(),
+                long long AMax = HighestOf<T>()) {
+        TPathPart Part(*this, AKey);
+        AField = ReadNumber<T>(Take(AKey, TJsonValue::TKind::Number), AMin, AMax);
+    }
+    // null is a value JSON cannot write (NaN, infinity): the base's bytes stay.
+    void Real(std::string_view AKey, double& AField) {
+        TPathPart Part(*this, AKey);
+        const TJsonValue* Value = FObject->Member(AKey);
+        if (Value && Value->FKind == TJsonValue::TKind::Null) {
+            FUsed.insert(std::string(AKey));
+            return;
+        }
+        const std::string& Text = Take(AKey, TJsonValue::TKind::Number).FNumber;
+        double Read = 0;
+        auto [End, Error] = std::from_chars(Text.data(), Text.data() + Text.size(), Read);
+        if (Error != std::errc{} || End != Text.data() + Text.size()) {
+            Refuse(Text + " is not a number a double can hold");
+        }
+        AField = Read;
+    }
+    // Only the text and its terminator are written: the units after it stay the base's.
+    template <std::size_t N> void Text(std::string_view AKey, char16_t (&AField)[N]) {
+        TPathPart Part(*this, AKey);
+        const std::u16string& Text = Take(AKey, TJsonValue::TKind::String).FString;
+        if (Text.size() > N - 1) {
+            Refuse("text of " + std::to_string(Text.size()) +
+                   " UTF-16 units is longer than its field, which holds at most " +
+                   std::to_string(N - 1));
+        }
+        if (Text.find(u'\0') != std::u16string::npos) {
+            Refuse("a text cannot hold U+0000, which ends it");
+        }
+        WriteRecordText(AField, Text);
+    }
+    template <typename TItem> void Object(std::string_view AKey, TItem& AItem) {
+        TPathPart Part(*this, AKey);
+        ReadObject(Take(AKey, TJsonValue::TKind::Object), AItem);
+    }
+    template <typename TItem, std::size_t N>
+    void Objects(std::string_view AKey, TItem (&AItems)[N]) {
+        TPathPart Part(*this, AKey);
+        const TJsonValue& Array = TakeArray(AKey, N, N);
+        for (std::size_t I = 0; I < N; ++I) {
+            TPathPart Index(*this, I);
+            ReadObject(Expect(Array.FItems[I], TJsonValue::TKind::Object), AItems[I]);
+        }
+    }
+    template <typename T, std::size_t N>
+    void Numbers(std::string_view AKey, T (&AItems)[N], long long AMin = LowestOf<T>(),
+                 long long AMax = HighestOf<T>()) {
+        TPathPart Part(*this, AKey);
+        const TJsonValue& Array = TakeArray(AKey, N, N);
+        for (std::size_t I = 0; I < N; ++I) {
+            TPathPart Index(*this, I);
+            AItems[I] =
+                ReadNumber<T>(Expect(Array.FItems[I], TJsonValue::TKind::Number), AMin, AMax);
+        }
+    }
+    // As many steps as the count says; the steps after them stay the base's.
+    template <std::size_t N>
+    void Steps(std::string_view AKey, TMACROKEY (&ASteps)[N], std::int32_t) {
+        TPathPart Part(*this, AKey);
+        const TJsonValue& Array = TakeArray(AKey, 0, N);
+        for (std::size_t I = 0; I < Array.FItems.size(); ++I) {
+            TPathPart Index(*this, I);
+            ReadObject(Expect(Array.FItems[I], TJsonValue::TKind::Object), ASteps[I]);
+        }
+        FStepCount = Array.FItems.size();
+    }
+
+    // After a macro's fields: its count must say as many steps as the list holds.
+    void CheckStepCount(std::int32_t ACount) {
+        if (static_cast<std::size_t>(ACount) != FStepCount) {
+            TPathPart Part(*this, "MacroListCount");
+            Refuse(std::to_string(ACount) + " does not match the " + std::to_string(FStepCount) +
+                   " steps of MacroList");
+        }
+    }
+
+private:
+    // The path of the value being read, kept while it is.
+    class TPathPart {
+    public:
+        TPathPart(TJsonReader& AReader, std::string_view AKey)
+            : FReader(AReader), FLength(AReader.FPath.size()) {
+            if (!AKey.empty()) {
+                FReader.FPath += (FReader.FPath.empty() ? "" : ".") + std::string(AKey);
+            }
+        }
+        TPathPart(TJsonReader& AReader, std::size_t AIndex)
+            : FReader(AReader), FLength(AReader.FPath.size()) {
+            FReader.FPath += "[" + std::to_string(AIndex) + "]";
+        }
+        ~TPathPart() { FReader.FPath.resize(FLength); }
+        TPathPart(const TPathPart&) = delete;
+        TPathPart& operator=(const TPathPart&) = delete;
+
+    private:
+        TJsonReader& FReader;
+        std::size_t FLength;
+    };
+
+    [[noreturn]] void Refuse(const std::string& AProblem) const {
+        throw ERecordRefused((FPath.empty() ? std::string("the text") : FPath) + ": " + AProblem);
+    }
+
+    const TJsonValue& Expect(const TJsonValue& AValue, TJsonValue::TKind AKind) const {
+        if (AValue.FKind != AKind) {
+            Refuse(std::string("must be ") + KindName(AKind) + ", not " + KindName(AValue.FKind));
+        }
+        return AValue;
+    }
+
+    const TJsonValue& Take(std::string_view AKey, TJsonValue::TKind AKind) {
+        const TJsonValue* Value = FObject->Member(AKey);
+        if (!Value) {
+            Refuse("missing");
+        }
+        FUsed.insert(std::string(AKey));
+        return Expect(*Value, AKind);
+    }
+
+    const TJsonValue& TakeArray(std::string_view AKey, std::size_t AMin, std::size_t AMax) {
+        const TJsonValue& Array = Take(AKey, TJsonValue::TKind::Array);
+        if (Array.FItems.size() < AMin || Array.FItems.size() > AMax) {
+            Refuse("holds " + std::to_string(Array.FItems.size()) + " entries; " +
+                   (AMin == AMax
+                        ? "it must hold " + std::to_string(AMin)
+                        : "it holds " + std::to_string(AMin) + " to " + std::to_string(AMax)));
+        }
+        return Array;
+    }
+
+    template <typename T> T ReadNumber(const TJsonValue& AValue, long long AMin, long long AMax) {
+        const std::string& Text = AValue.FNumber;
+        long long Read = 0;
+        auto [End, Error] = std::from_chars(Text.data(), Text.data() + Text.size(), Read);
+        if (End != Text.data() + Text.size() && Error == std::errc{}) {
+            Refuse(Text + " is not a whole number");
+        }
+        if (Error != std::errc{} || Read < AMin || Read > AMax) {
+            Refuse(Text + " is out of range " + std::to_string(AMin) + ".." + std::to_string(AMax));
+        }
+        return static_cast<T>(Read);
+    }
+
+    template <typename TItem> void ReadObject(const TJsonValue& AObject, TItem& AItem) {
+        const TJsonValue* Outer = FObject;
+        std::set<std::string> OuterUsed;
+        OuterUsed.swap(FUsed);
+        FObject = &AObject;
+        Fields(*this, AItem);
+        if constexpr (std::is_same_v<TItem, TMACROKEYINFO>) {
+            CheckStepCount(AItem.MacroListCount);
+        }
+        for (const auto& Member : AObject.FMembers) {
+            if (!FUsed.contains(Member.first)) {
+                TPathPart Part(*this, Member.first);
+                Refuse("no such field in this record");
+            }
+        }
+        FObject = Outer;
+        FUsed.swap(OuterUsed);
+    }
+
+    const TJsonValue* FObject;
+    std::set<std::string> FUsed;
+    std::string FPath;
+    std::size_t FStepCount = 0;
+};
+
+template <typename TRecord>
+std::vector<std::uint8_t> Build(const TJsonValue& ARoot, std::span<const std::uint8_t> ABase) {
+    auto Record = std::make_unique<TRecord>();
+    if (!ABase.empty()) {
+        std::memcpy(Record.get(), ABase.data(), sizeof(TRecord));
+    }
+    TJsonReader(ARoot).Root(*Record);
+    std::vector<std::uint8_t> Bytes(sizeof(TRecord));
+    std::memcpy(Bytes.data(), Record.get(), sizeof(TRecord));
+    return Bytes;
+}
+
+// Each record's text opens with a member only that record has.
+std::size_t RecordSizeOfText(const TJsonValue& ARoot) {
+    if (ARoot.FKind != TJsonValue::TKind::Object) {
+        throw ERecordRefused("the text: must be an object, as dump prints a record");
+    }
+    if (ARoot.Member("ProfileHeader")) {
+        return sizeof(TMouseProfileInfo);
+    }
+    if (ARoot.Member("ProfileSettingList")) {
+        return sizeof(TProfileSettingGroup);
+    }
+    if (ARoot.Member("Allgameset")) {
+        return sizeof(TALLGAMESINFO);
+    }
+    throw ERecordRefused("the text: not a profile, setting group or all-settings record (it has "
+                         "no ProfileHeader, ProfileSettingList or Allgameset)");
 }
 
 } // namespace
@@ -286,6 +372,39 @@ bool PrintRecordAsJson(std::span<const std::uint8_t> ABytes, std::ostream& AOut)
         return true;
     default:
         return false;
+    }
+}
+
+std::string RecordKindOfSize(std::size_t ASize) {
+    switch (ASize) {
+    case sizeof(TMouseProfileInfo):
+        return "profile (109816 bytes)";
+    case sizeof(TProfileSettingGroup):
+        return "setting group (30964 bytes)";
+    case sizeof(TALLGAMESINFO):
+        return "all-settings record (30954 bytes)";
+    default:
+        return {};
+    }
+}
+
+std::vector<std::uint8_t> BuildRecordFromJson(std::string_view AJson,
+                                              std::span<const std::uint8_t> ABase) {
+    const TJsonValue Root = ParseJson(AJson);
+    const std::size_t Size = RecordSizeOfText(Root);
+    if (!ABase.empty() && ABase.size() != Size) {
+        throw ERecordRefused("the text is a " + RecordKindOfSize(Size) + ", the base record a " +
+                             (RecordKindOfSize(ABase.size()).empty()
+                                  ? std::to_string(ABase.size()) + "-byte file"
+                                  : RecordKindOfSize(ABase.size())));
+    }
+    switch (Size) {
+    case sizeof(TMouseProfileInfo):
+        return Build<TMouseProfileInfo>(Root, ABase);
+    case sizeof(TProfileSettingGroup):
+        return Build<TProfileSettingGroup>(Root, ABase);
+    default:
+        return Build<TALLGAMESINFO>(Root, ABase);
     }
 }
 

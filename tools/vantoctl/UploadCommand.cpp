@@ -88,15 +88,15 @@ std::optional<std::string> ReadProfile(std::string_view AFile, TMouseProfileInfo
     std::error_code Error;
     auto Size = std::filesystem::file_size(Path, Error);
     if (Error) {
-        return "cannot read '" + std::string(AFile) + "'";
+        return std::string(AFile) + ": cannot read: " + Error.message();
     }
     if (Size != sizeof(TMouseProfileInfo)) {
-        return "'" + std::string(AFile) + "' is " + std::to_string(Size) +
-               " bytes: not a profile (" + std::to_string(sizeof(TMouseProfileInfo)) + ")";
+        return std::string(AFile) + ": " + std::to_string(Size) + " bytes: not a profile (" +
+               std::to_string(sizeof(TMouseProfileInfo)) + ")";
     }
     std::ifstream In(Path, std::ios::binary);
     if (!In.read(reinterpret_cast<char*>(&AProfile), sizeof(TMouseProfileInfo))) {
-        return "cannot read '" + std::string(AFile) + "'";
+        return std::string(AFile) + ": cannot read";
     }
     return std::nullopt;
 }
@@ -245,7 +245,8 @@ int RunUploadCommand(std::span<const std::string_view> AArgs, std::ostream& AOut
     }
     auto Profile = std::make_unique<TMouseProfileInfo>();
     if (auto Problem = ReadProfile(Options.FFile, *Profile)) {
-        return UsageError(AErr, *Problem);
+        AErr << "vantoctl: " << *Problem << "\n";
+        return EXIT_FAILED;
     }
     if (Options.FDecode) {
         PrintDecoded(AOut, *Profile, Options.FBank);

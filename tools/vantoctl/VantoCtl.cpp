@@ -3,13 +3,16 @@
 #include "FactoryCommand.h"
 #include "LanguageCommands.h"
 #include "RecordJson.h"
+#include "TextCommands.h"
 #include "UploadCommand.h"
+#include "Usage.h"
 #include "keys/KeyLookupFormat.h"
 #include "macro/MacroDescription.h"
 #include "shared/ButtonReports.h"
 #include "shared/RecordLayout.h"
 #include "shared/pubunit_quorvin.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <cstdlib>
@@ -24,13 +27,17 @@ namespace vanto::ctl {
 namespace {
 
 constexpr std::string_view USAGE =
-    "usage: vantoctl layout | decode-report ID HEXBYTES... | dump FILE | key VK EXT | "
-    "macro FILE.macro | factory game|test|group|settings [-o FILE] [--lang ID] [--documents DIR] | "
-    "upload FILE.pfd --bank N [--decode] | translate [--lang ID] TEXT... | table [FILE]";
+    "usage: vantoctl COMMAND [ARGUMENTS]; vantoctl --help lists them";
 
 int UsageError(std::ostream& AErr, std::string_view AProblem) {
     AErr << "vantoctl: " << AProblem << "\n" << USAGE << "\n";
     return EXIT_USAGE;
+}
+
+// A file that cannot be read or written, or a record refused: one line naming the file.
+int FileError(std::ostream& AErr, std::string_view AFile, std::string_view AReason) {
+    AErr << "vantoctl: " << AFile << ": " << AReason << "\n";
+    return EXIT_FAILED;
 }
 
 int PrintLayout(std::span<const std::string_view> AArgs, std::ostream& AOut, std::ostream& AErr) {
@@ -124,19 +131,19 @@ int DumpRecord(std::span<const std::string_view> AArgs, std::ostream& AOut, std:
     std::error_code Error;
     auto Size = std::filesystem::file_size(Path, Error);
     if (Error) {
-        return UsageError(AErr, "cannot read '" + std::string(AArgs[0]) + "'");
+        return FileError(AErr, AArgs[0], "cannot read: " + Error.message());
     }
     // Told apart by size; anything else is not a record, and is not read at all.
     if (Size != sizeof(TMouseProfileInfo) && Size != sizeof(TProfileSettingGroup) &&
         Size != sizeof(TALLGAMESINFO)) {
-        return UsageError(AErr, "'" + std::string(AArgs[0]) + "' is " + std::to_string(Size) +
-                                    " bytes: not a profile (109816), setting group (30964) or "
-                                    "all-settings record (30954)");
+        return FileError(AErr, AArgs[0],
+                         std::to_string(Size) + " bytes: not a profile (109816), setting group "
+                                                "(30964) or all-settings record (30954)");
     }
     std::ifstream In(Path, std::ios::binary);
     std::vector<std::uint8_t> Bytes(Size);
     if (!In.read(reinterpret_cast<char*>(Bytes.data()), static_cast<std::streamsize>(Size))) {
-        return UsageError(AErr, "cannot read '" + std::string(AArgs[0]) + "'");
+        return FileError(AErr, AArgs[0], "cannot read");
     }
     PrintRecordAsJson(Bytes, AOut);
     return EXIT_DONE;
@@ -204,8 +211,7 @@ int WriteFactory(std::span<const std::string_view> AArgs, std::ostream& AOut, st
     Out.write(reinterpret_cast<const char*>(Bytes->data()),
               static_cast<std::streamsize>(Bytes->size()));
     if (!Out.flush()) {
-        AErr << "vantoctl: cannot write '" << *OutputFile << "'\n";
-        return EXIT_FAILED;
+        return FileError(AErr, *OutputFile, "cannot write");
     }
     return EXIT_DONE;
 }
@@ -219,14 +225,18 @@ int DescribeMacroFile(std::span<const std::string_view> AArgs, std::ostream& AOu
     std::error_code Error;
     auto Size = std::filesystem::file_size(Path, Error);
     // A macro file is one raw record; a shorter one loads as far as it goes, as the monitor does.
-    if (Error || Size > sizeof(TMACROKEYINFO)) {
-        return UsageError(AErr, "'" + std::string(AArgs[0]) + "' is not a macro file of at most " +
-                                    std::to_string(sizeof(TMACROKEYINFO)) + " bytes");
+    if (Error) {
+        return FileError(AErr, AArgs[0], "cannot read: " + Error.message());
+    }
+    if (Size > sizeof(TMACROKEYINFO)) {
+        return FileError(AErr, AArgs[0],
+                         "not a macro file of at most " + std::to_string(sizeof(TMACROKEYINFO)) +
+                             " bytes");
     }
     auto Macro = std::make_unique<TMACROKEYINFO>();
     std::ifstream In(Path, std::ios::binary);
     if (!In.read(reinterpret_cast<char*>(Macro.get()), static_cast<std::streamsize>(Size))) {
-        return UsageError(AErr, "cannot read '" + std::string(AArgs[0]) + "'");
+        return FileError(AErr, AArgs[0], "cannot read");
     }
     AOut << DescribeMacro(*Macro);
     return EXIT_DONE;
@@ -240,6 +250,30 @@ int RunVantoCtl(std::span<const std::string_view> AArgs, std::ostream& AOut, std
     }
     std::string_view Command = AArgs[0];
     auto Rest = AArgs.subspan(1);
+    if (Command == "-h" || Command == "--help") {
+        AOut << ProgramUsage();
+        return EXIT_DONE;
+    }
+    if (Command == "--version") {
+        AOut << "vantoctl " << VersionText() << "\n";
+        return EXIT_DONE;
+    }
+    const auto AsksForHelp = [](std::string_view AArg) { return AArg == "-h" || AArg == "--help"; };
+    if (std::ranges::any_of(Rest, AsksForHelp)) {
+        if (const std::optional<std::string> Usage = CommandUsage(Command)) {
+            AOut << *Usage;
+            return EXIT_DONE;
+        }
+    }
+    if (Command == "load") {
+        return RunLoadCommand(Rest, AOut, AErr);
+    }
+    if (Command == "export") {
+        return RunExportCommand(Rest, AOut, AErr);
+    }
+    if (Command == "import") {
+        return RunImportCommand(Rest, AOut, AErr);
+    }
     if (Command == "layout") {
         return PrintLayout(Rest, AOut, AErr);
     }
