@@ -383,8 +383,6 @@ void TVantoMonExMain::WMCfgSettingsChanged() {
     ApplyLanguage();
 }
 
-// The other program may have stored something the monitor cannot read (a value of the wrong
-// type, a refused write): the monitor keeps what it had and goes on running.
 void TVantoMonExMain::ToggleMacroRecording(std::uint8_t AKeyIndex) {
     if (!FFlags.MacroRecording) {
         StartMacroRecording();
@@ -437,6 +435,8 @@ void TVantoMonExMain::HideApplicationWindow(bool AFlag) {
     FPlatform.FWindows.HideWindow(FHandle);
 }
 
+// The other program may have stored something the monitor cannot read (a value of the wrong
+// type, a refused write): the monitor keeps what it had and goes on running.
 void TVantoMonExMain::ReportStorageError(const EProfileError& AError) {
     FPlatform.FDebug.Write(AsciiToUtf16(AError.what()));
 }

@@ -1,5 +1,6 @@
 #include "app/VantoMonExMain.h"
 #include "macro/MacroSteps.h"
+#include "macro/MacroTestSupport.h"
 #include "platform/sim/SimMouse.h"
 #include "platform/sim/SimPlatform.h"
 #include "shared/ConfigAppInterface.h"
@@ -26,26 +27,8 @@ constexpr std::uint8_t RECORD_KEY = 7;
 constexpr std::uint8_t CHINESE = 0;
 constexpr std::uint8_t ENGLISH = 1;
 
-struct TStep {
-    std::uint16_t FType;
-    std::uint16_t FState;
-    std::uint8_t FValue1;
-    std::uint8_t FValue2;
-    friend bool operator==(const TStep&, const TStep&) = default;
-    friend std::ostream& operator<<(std::ostream& AOut, const TStep& AStep) {
-        return AOut << "(" << AStep.FType << ", " << AStep.FState << ", " << int(AStep.FValue1)
-                    << ", " << int(AStep.FValue2) << ")";
-    }
-};
-
-std::vector<TStep> Steps(const TMACROKEYINFO& AMacro) {
-    std::vector<TStep> Result;
-    for (std::int32_t Index = 0; Index < AMacro.MacroListCount; ++Index) {
-        const TMACROKEY& Key = AMacro.MacroList[Index];
-        Result.push_back({Key.nKeyType, Key.nKeyState, Key.Value1, Key.Value2});
-    }
-    return Result;
-}
+using test::Steps;
+using test::TStep;
 
 class MacroRecordingTest : public testing::Test {
 protected:

@@ -2,6 +2,7 @@
 // lines of the overlay. The events come through the input hook as the monitor wires it.
 #include "macro/RecordingSession.h"
 
+#include "MacroTestSupport.h"
 #include "macro/MacroSteps.h"
 #include "platform/sim/SimPlatform.h"
 
@@ -20,26 +21,8 @@ using testing::ElementsAre;
 
 constexpr std::uintptr_t GUARD_TIMER_ID = 2;
 
-struct TStep {
-    std::uint16_t FType;
-    std::uint16_t FState;
-    std::uint8_t FValue1;
-    std::uint8_t FValue2;
-    friend bool operator==(const TStep&, const TStep&) = default;
-    friend std::ostream& operator<<(std::ostream& AOut, const TStep& AStep) {
-        return AOut << "(" << AStep.FType << ", " << AStep.FState << ", " << int(AStep.FValue1)
-                    << ", " << int(AStep.FValue2) << ")";
-    }
-};
-
-std::vector<TStep> Steps(const TMACROKEYINFO& AMacro) {
-    std::vector<TStep> Result;
-    for (std::int32_t Index = 0; Index < AMacro.MacroListCount; ++Index) {
-        const TMACROKEY& Key = AMacro.MacroList[Index];
-        Result.push_back({Key.nKeyType, Key.nKeyState, Key.Value1, Key.Value2});
-    }
-    return Result;
-}
+using test::Steps;
+using test::TStep;
 
 class RecordingSessionTest : public testing::Test {
 protected:
