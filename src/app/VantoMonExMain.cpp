@@ -29,17 +29,20 @@ TVantoMonExMain::TVantoMonExMain(const platform::TPlatform& APlatform, TDM& ADM)
                   ADM.FCurrentProfileInfo, FFlags),
       FPlayer(APlatform.FInput, APlatform.FDebug, FFlags, ADM.FCurrentProfileInfo),
       FAudioControl(APlatform.FAudio, APlatform.FMessageBox), FUploadTarget(uiHIDData1),
-      FUploader(FUploadTarget, APlatform.FWindows), FHookMessageBox(APlatform.FMessageBox),
-      uiHook1(APlatform.FHooks, FHookMessageBox), FLanguageForm(LanguageForm()),
+      FUploader(FUploadTarget, APlatform.FWindows),
+      FRecordedMacroStore(ADM, FUploader, APlatform.FWindows, APlatform.FDebug),
+      FHookMessageBox(APlatform.FMessageBox), uiHook1(APlatform.FHooks, FHookMessageBox),
+      FLanguageForm(LanguageForm()),
       uiLanguage1({APlatform.FLocale, APlatform.FShell, APlatform.FFiles}, &FLanguageForm,
                   CarriedLanguageTable()),
-      FPlatform(APlatform), FDM(ADM) {
+      FRecording(APlatform, FFlags, RECORD_GUARD_TIMER_ID), FPlatform(APlatform), FDM(ADM) {
     FHandle = FPlatform.FWindows.CreateHiddenWindow(
         MONITOR_WINDOW_CLASS, MONITOR_WINDOW_TITLE,
         [this](TMessageId AMsg, TWParam AWParam, TLParam ALParam) {
             return WindowProc(AMsg, AWParam, ALParam);
         });
     FDispatcher.SetMainWindow(FHandle);
+    FRecording.SetOwnerWindow(FHandle);
     uiHIDData1.OnData = [this](const std::u16string& ADeviceID, const std::u16string& ADevicePath,
                                std::uint8_t ReportID, const std::uint8_t* Data,
                                std::uint16_t Size) {
@@ -58,12 +61,7 @@ TVantoMonExMain::TVantoMonExMain(const platform::TPlatform& APlatform, TDM& ADM)
         }
         ToggleMacroRecording(AKeyIndex);
     };
-    uiHook1.OnRecordMouseMacroKey = [this](std::int32_t MacroType, TMouseButtons AButton,
-                                           std::int32_t AState, std::uint16_t, std::uint16_t,
-                                           double, const std::u16string& MacroKeyString,
-                                           const std::u16string&, const TMouseMacroKeyList&) {
-        uiHook1RecordMouseMacroKey(MacroType, AButton, AState, MacroKeyString);
-    };
+    uiHook1.OnRecordEvent = [this](const TRecordEvent& AEvent) { FRecording.Take(AEvent); };
     FAboutWindow =
         std::make_unique<TAboutWindow>(FPlatform.FScenes, FHandle, platform::WM_COMMAND_MESSAGE);
 }
@@ -109,7 +107,7 @@ TVantoMonExMain::~TVantoMonExMain() {
     // Nothing the macro pressed may stay down once the monitor is gone.
     FPlayer.StopPlayback();
     // Quitting while a recording runs leaves nothing behind: no hook, no overlay.
-    if (FFrmRecord) {
+    if (FRecording.RecordOverlay() != nullptr) {
         CloseRecordOverlay();
         uiHook1.StopRecordMouseMacro();
     }
@@ -213,9 +211,7 @@ void TVantoMonExMain::HandleTimer(std::uintptr_t ATimerId) {
         }
         break;
     case RECORD_GUARD_TIMER_ID:
-        if (FFrmRecord) {
-            FFrmRecord->Timer1Timer();
-        }
+        FRecording.GuardTimer();
         break;
     default:
         break;
@@ -385,6 +381,58 @@ void TVantoMonExMain::WMCfgSettingsChanged() {
         ReportStorageError(Error);
     }
     ApplyLanguage();
+}
+
+void TVantoMonExMain::ToggleMacroRecording(std::uint8_t AKeyIndex) {
+    if (!FFlags.MacroRecording) {
+        StartMacroRecording();
+    } else {
+        StopMacroRecording(AKeyIndex);
+    }
+}
+
+void TVantoMonExMain::StartMacroRecording() {
+    uiHook1.RecordMouseMacro();
+    FPlatform.FDebug.Write(u"show record window");
+    FRecording.Start();
+    HideApplicationWindow(false);
+}
+
+void TVantoMonExMain::StopMacroRecording(std::uint8_t AKeyIndex) {
+    FPlatform.FDebug.Write(u"CLOSE record window");
+    CloseRecordOverlay();
+    uiHook1.StopRecordMouseMacro();
+    // The stop hands over its own copy: nothing that runs meanwhile can change what is stored.
+    if (const std::optional<TMACROKEYINFO> Recorded = FRecording.Stop()) {
+        FRecordedMacroStore.StoreRecordedMacro(AKeyIndex, *Recorded);
+    }
+}
+
+void TVantoMonExMain::uiHook1RecordMouseMacroKey(std::int32_t MacroType, TMouseButtons AButton,
+                                                 std::int32_t AState,
+                                                 const std::u16string& MacroKeyString) {
+    FRecording.Take(RecordEventOf(MacroType, AButton, AState, MacroKeyString));
+}
+
+void TVantoMonExMain::ShowRecordOverlay() {
+    FRecording.ShowRecordOverlay();
+    HideApplicationWindow(false);
+}
+
+void TVantoMonExMain::CloseRecordOverlay() {
+    FRecording.CloseRecordOverlay();
+}
+
+void TVantoMonExMain::AddRecordOverlayLine(std::uint8_t AType, std::uint8_t AValue,
+                                           std::uint8_t AIndex) {
+    FRecording.AddRecordOverlayLine(AType, AValue, AIndex);
+}
+
+void TVantoMonExMain::HideApplicationWindow(bool AFlag) {
+    // The monitor never shows its main form, so there is nothing to stop first; its hidden
+    // window stays hidden, and the overlay, a tool window, adds no task-bar button.
+    (void)AFlag;
+    FPlatform.FWindows.HideWindow(FHandle);
 }
 
 // The other program may have stored something the monitor cannot read (a value of the wrong

@@ -3,6 +3,7 @@
 #include "app/AboutScene.h"
 #include "app/ButtonDispatch.h"
 #include "app/DeferredMessageBox.h"
+#include "app/RecordedMacroStore.h"
 #include "audio/MicrophoneMute.h"
 #include "device/FeatureReportTarget.h"
 #include "device/ProfileUpload.h"
@@ -13,6 +14,7 @@
 #include "macro/FrmRecord.h"
 #include "macro/MacroPlayback.h"
 #include "macro/MonitorFlags.h"
+#include "macro/RecordingSession.h"
 #include "macro/uiHook.h"
 #include "platform/Platform.h"
 #include "profile/DM.h"
@@ -48,8 +50,6 @@ inline constexpr std::uint32_t DEVICE_REOPEN_DELAY_MS = 50;
 inline constexpr std::uint64_t CONFIG_APP_START_MS = 5000;
 // Button events held while an upload runs; a burst beyond this is dropped, as the driver would.
 inline constexpr std::size_t HELD_BUTTON_EVENT_LIMIT = 64;
-// The name an on-the-fly recording is stored under, before translation.
-inline constexpr char16_t USER_RECORDED_MACRO_NAME[] = u"User Recorded";
 
 // The monitor's main form: a hidden window that the configuration application finds by its
 // class and title, the tray icon with its menu, the About window, and the owner of the device
@@ -99,7 +99,7 @@ public:
     void AddRecordOverlayLine(std::uint8_t AType, std::uint8_t AValue, std::uint8_t AIndex);
     void HideApplicationWindow(bool AFlag);
     // The overlay while a recording runs, else null.
-    const TFrmRecord* RecordOverlay() const { return FFrmRecord.get(); }
+    const TFrmRecord* RecordOverlay() const { return FRecording.RecordOverlay(); }
 
     TMonitorFlags FFlags;
     TuiHIDData uiHIDData1;
@@ -111,6 +111,7 @@ public:
     TProfileUploader FUploader;
 
 private:
+    TRecordedMacroStore FRecordedMacroStore;
     // Declared before the hook component, whose constructor may ask for a box.
     TDeferredMessageBox FHookMessageBox;
 
@@ -125,7 +126,9 @@ private:
 public:
     // Holds the carried table (and the languages of a "ui.local"); ApplyLanguage selects.
     TuiLanguage uiLanguage1;
-    TMACROKEYINFO FMacroInfo{};
+    TRecordingSession FRecording;
+    // The recording buffer is the session's.
+    TMACROKEYINFO& FMacroInfo = FRecording.FMacroInfo;
 
     // What ApplyLanguage set, in the current language.
     const std::u16string& TrayHint() const { return FTrayHint; }
@@ -149,17 +152,12 @@ private:
     void AddTrayIcon();
     void StartMacroRecording();
     void StopMacroRecording(std::uint8_t AKeyIndex);
-    void StoreRecordedMacro(std::uint8_t AKeyIndex, const TMACROKEYINFO& ARecorded);
-    void AnnounceRecordedMacro(const TMACROKEYINFO& AMacro, bool AStored, int AProfileIndex);
-    void RecordStep(TMouseButtons AButton, std::int32_t AState);
-    void CollectPause(const std::u16string& AMilliseconds);
     TLanguageForm LanguageForm();
 
     const platform::TPlatform& FPlatform;
     TDM& FDM;
     platform::TWindowHandle FHandle = 0;
     std::unique_ptr<TAboutWindow> FAboutWindow;
-    std::unique_ptr<TFrmRecord> FFrmRecord;
     std::u16string FTrayHint;
     std::u16string FApplicationTitle;
     std::array<std::u16string, 3> FMenuCaptions;

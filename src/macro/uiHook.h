@@ -100,6 +100,17 @@ struct TMOUSEMACROKEY {
     std::u16string MacroKeyStateString;
 };
 
+// What the mouse recorder tells a recording of one event: a button or wheel step with its
+// state, or the pause since the previous mouse event. The pause is signed and wide so that a
+// length read from text elsewhere fits as it was written.
+struct TRecordEvent {
+    enum class TKind : std::uint8_t { Step, Pause };
+    TKind FKind = TKind::Pause;
+    TMouseButtons FButton = TMouseButtons::BUTTON_NONE;
+    std::int32_t FState = 0; // 1 press, 0 release
+    std::int64_t FMilliseconds = 0;
+};
+
 struct TMouseButtonString {
     TMouseButtons MouseButton;
     std::u16string_view ButtonDescription;
@@ -334,6 +345,8 @@ public:
                        const std::u16string& MacroKeyStateString,
                        const TMouseMacroKeyList& MouseRecordList)>
         OnRecordMouseMacroKey;
+    // The same recorder's events as a recording takes them; raised after OnRecordMouseMacroKey.
+    std::function<void(const TRecordEvent& AEvent)> OnRecordEvent;
     std::function<void(const TMacroKeyList& KeyoboardRecordList)> OnStopRecordKeyboardMacroKey;
     std::function<void(const TMouseMacroKeyList& MouseRecordList)> OnStopRecordMouseMacroKey;
     std::function<void(std::int32_t Key, std::int32_t AState, std::int32_t AKeyExtended,
@@ -393,6 +406,10 @@ private:
     }
 
     void FileMouseEntry(const TMOUSEMACROKEY& AEntry);
+    bool ListensToMouseMacro() const { return OnRecordMouseMacroKey || OnRecordEvent; }
+    void ReportMousePause(std::uint32_t ADelta, std::uint16_t AX, std::uint16_t AY, double ATime);
+    void ReportMouseStep(TMouseButtons AButton, std::int32_t AState, std::uint16_t AX,
+                         std::uint16_t AY, double ATime);
     void FileKeyEntry(const TMACROKEYHOOK& AEntry);
     void StopRecordKeyboardMacro();
 

@@ -82,7 +82,7 @@ void TuiHook::MouseHookProc(void* AContext, std::int32_t, std::uintptr_t AMessag
 // every press, release and wheel notch. The block flag is never touched: recorded input still
 // reaches the other applications.
 void TuiHook::DoMouseMacroHook(std::uintptr_t AMessage, const TMSLLHOOKSTRUCT& ARecord) {
-    if (!OnRecordMouseMacroKey || IsInjected(ARecord)) {
+    if (!ListensToMouseMacro() || IsInjected(ARecord)) {
         return;
     }
     const std::int32_t State = IsRelease(AMessage) ? 0 : 1;
@@ -116,14 +116,12 @@ void TuiHook::DoMouseMacroHook(std::uintptr_t AMessage, const TMSLLHOOKSTRUCT& A
             // The entry's 16 bits hold at most 65535 ms; the event's text has the whole delay.
             Entry.TimeValue = static_cast<std::uint16_t>(std::min<std::uint32_t>(Delta, 0xFFFF));
             FileMouseEntry(Entry);
-            const std::u16string Text = DecimalText(Delta);
-            OnRecordMouseMacroKey(0, TMouseButtons::BUTTON_NONE, 0, X, Y, Time, Text,
-                                  MillisecondsText(), FMouseMacroKeyList);
+            ReportMousePause(Delta, X, Y, Time);
         }
     }
 
-    // A handler may have cleared the slot meanwhile.
-    if (Button == TMouseButtons::BUTTON_NONE || !OnRecordMouseMacroKey) {
+    // A handler may have cleared the slots meanwhile.
+    if (Button == TMouseButtons::BUTTON_NONE || !ListensToMouseMacro()) {
         return;
     }
     TMOUSEMACROKEY Entry{};
@@ -133,8 +131,31 @@ void TuiHook::DoMouseMacroHook(std::uintptr_t AMessage, const TMSLLHOOKSTRUCT& A
     Entry.X = X;
     Entry.Y = Y;
     FileMouseEntry(Entry);
-    OnRecordMouseMacroKey(1, Button, State, X, Y, Time, MouseButtonDescription(Button),
-                          DownUpText(State), FMouseMacroKeyList);
+    ReportMouseStep(Button, State, X, Y, Time);
+}
+
+// Each slot is looked at just before its call: the handler of the first may clear the second.
+void TuiHook::ReportMousePause(std::uint32_t ADelta, std::uint16_t AX, std::uint16_t AY,
+                               double ATime) {
+    if (OnRecordMouseMacroKey) {
+        const std::u16string Text = DecimalText(ADelta);
+        OnRecordMouseMacroKey(0, TMouseButtons::BUTTON_NONE, 0, AX, AY, ATime, Text,
+                              MillisecondsText(), FMouseMacroKeyList);
+    }
+    if (OnRecordEvent) {
+        OnRecordEvent({TRecordEvent::TKind::Pause, TMouseButtons::BUTTON_NONE, 0, ADelta});
+    }
+}
+
+void TuiHook::ReportMouseStep(TMouseButtons AButton, std::int32_t AState, std::uint16_t AX,
+                              std::uint16_t AY, double ATime) {
+    if (OnRecordMouseMacroKey) {
+        OnRecordMouseMacroKey(1, AButton, AState, AX, AY, ATime, MouseButtonDescription(AButton),
+                              DownUpText(AState), FMouseMacroKeyList);
+    }
+    if (OnRecordEvent) {
+        OnRecordEvent({TRecordEvent::TKind::Step, AButton, AState, 0});
+    }
 }
 
 // The general mouse hook: pointer movement to OnHookMouseMove, every other real event to

@@ -1,5 +1,6 @@
 #include "app/VantoMonExMain.h"
 #include "macro/MacroSteps.h"
+#include "macro/MacroTestSupport.h"
 #include "platform/sim/SimMouse.h"
 #include "platform/sim/SimPlatform.h"
 #include "shared/ConfigAppInterface.h"
@@ -26,26 +27,8 @@ constexpr std::uint8_t RECORD_KEY = 7;
 constexpr std::uint8_t CHINESE = 0;
 constexpr std::uint8_t ENGLISH = 1;
 
-struct TStep {
-    std::uint16_t FType;
-    std::uint16_t FState;
-    std::uint8_t FValue1;
-    std::uint8_t FValue2;
-    friend bool operator==(const TStep&, const TStep&) = default;
-    friend std::ostream& operator<<(std::ostream& AOut, const TStep& AStep) {
-        return AOut << "(" << AStep.FType << ", " << AStep.FState << ", " << int(AStep.FValue1)
-                    << ", " << int(AStep.FValue2) << ")";
-    }
-};
-
-std::vector<TStep> Steps(const TMACROKEYINFO& AMacro) {
-    std::vector<TStep> Result;
-    for (std::int32_t Index = 0; Index < AMacro.MacroListCount; ++Index) {
-        const TMACROKEY& Key = AMacro.MacroList[Index];
-        Result.push_back({Key.nKeyType, Key.nKeyState, Key.Value1, Key.Value2});
-    }
-    return Result;
-}
+using test::Steps;
+using test::TStep;
 
 class MacroRecordingTest : public testing::Test {
 protected:
@@ -98,32 +81,6 @@ protected:
     std::vector<TWParam> FRecordedMessages;
 };
 
-TEST_F(MacroRecordingTest, APressAPauseAndAReleaseBecomeThreeStepsAndThreeLines) {
-    Toggle();
-    ASSERT_TRUE(FMain->FFlags.MacroRecording);
-    ASSERT_NE(FMain->RecordOverlay(), nullptr);
-    EXPECT_TRUE(FSim.FHooks.MouseHookEnabled());
-    // Time before the first click is not kept.
-    Wait(900);
-    Click(platform::WM_MOUSEMOVE_MSG);
-    Wait(50);
-    Click(platform::WM_LBUTTONDOWN_MSG);
-    Wait(200);
-    Click(platform::WM_LBUTTONUP_MSG);
-
-    EXPECT_THAT(Steps(FMain->FMacroInfo),
-                ElementsAre(TStep{1, 1, 0x01, 1}, TStep{6, 0, 200, 0}, TStep{1, 0, 0x01, 1}));
-    EXPECT_THAT(OverlayLines(), ElementsAre(u"Mouse ClickDown", u"200ms", u"Mouse ClickUp"));
-    // The overlay shows the lines it holds.
-    auto& Window = *FSim.FScenes.Windows().back();
-    EXPECT_TRUE(Window.IsVisible());
-    EXPECT_EQ(Window.Style().FTitle, u"FrmRecord");
-    EXPECT_TRUE(Window.Style().FTopMost);
-    EXPECT_EQ(Window.Placement(), platform::TScenePlacement::BottomCentreOfScreen);
-    EXPECT_EQ(Window.Scene().Items.back().FText, u"Mouse ClickUp");
-    EXPECT_THAT(FSim.FDebug.Lines(), testing::Contains(u"show record window"));
-}
-
 TEST_F(MacroRecordingTest, AChangeOfLanguageTranslatesTheOverlayAgain) {
     Toggle();
     Wait(100);
@@ -152,81 +109,14 @@ TEST_F(MacroRecordingTest, AChangeOfLanguageTranslatesTheOverlayAgain) {
     EXPECT_EQ(FMain->FMacroInfo.MacroListCount, 4);
 }
 
-TEST_F(MacroRecordingTest, PausesAddUpAndStartAgainFromZeroPast8000Ms) {
-    Toggle();
-    Click(platform::WM_LBUTTONDOWN_MSG);
-    for (std::uint64_t Ms : {5000, 3100, 700}) {
-        Wait(Ms);
-        Click(platform::WM_MOUSEMOVE_MSG);
-    }
-    EXPECT_EQ(FMain->FFlags.PendingDelay, 700);
-    Click(platform::WM_LBUTTONUP_MSG);
-    EXPECT_THAT(
-        Steps(FMain->FMacroInfo),
-        ElementsAre(TStep{1, 1, 1, 1}, TStep{6, 0, 700 & 0xFF, 700 >> 8}, TStep{1, 0, 1, 1}));
-    EXPECT_EQ(OverlayLines()[1], u"700ms");
-}
-
-TEST_F(MacroRecordingTest, TimeReportsThatAreNotNumbersOrHugeAddNothingHarmful) {
-    Toggle();
-    FMain->uiHook1RecordMouseMacroKey(1, TMouseButtons::RCLICK, 1, u"");
-    FMain->uiHook1RecordMouseMacroKey(0, TMouseButtons::BUTTON_NONE, 0, u"12ab");
-    EXPECT_EQ(FMain->FFlags.PendingDelay, 0);
-    FMain->uiHook1RecordMouseMacroKey(0, TMouseButtons::BUTTON_NONE, 0, u"30");
-    FMain->uiHook1RecordMouseMacroKey(0, TMouseButtons::BUTTON_NONE, 0, u"99999999999999");
-    EXPECT_EQ(FMain->FFlags.PendingDelay, 0);
-    // A code without a step (an extra button) records nothing and arms nothing.
-    FMain->uiHook1RecordMouseMacroKey(1, TMouseButtons::BUTTONX1, 1, u"");
-    EXPECT_EQ(FMain->FMacroInfo.MacroListCount, 1);
-}
-
-TEST_F(MacroRecordingTest, WheelNotchesAndSideButtonsTakeTheirStepCodes) {
-    Toggle();
-    FSim.FHooks.MouseEvent(platform::WM_MOUSEWHEEL_MSG, 0, 0, -120); // toward the user
-    FSim.FHooks.MouseEvent(platform::WM_MOUSEWHEEL_MSG, 0, 0, 120);
-    FSim.FHooks.MouseEvent(platform::WM_XBUTTONDOWN_MSG, 0, 0, 2);
-    FSim.FHooks.MouseEvent(platform::WM_RBUTTONUP_MSG, 0, 0);
-    EXPECT_THAT(Steps(FMain->FMacroInfo), ElementsAre(TStep{3, 0, 1, 6}, TStep{3, 0, 255, 7},
-                                                      TStep{1, 1, 0x10, 5}, TStep{1, 0, 0x02, 2}));
-    EXPECT_THAT(OverlayLines(), ElementsAre(u"Wheel Down(Mouse)", u"Wheel up(Mouse)",
-                                            u"Forward(Mouse)Down", u"Mouse Right ClickUp"));
-}
-
-TEST_F(MacroRecordingTest, ARecordingCountsAtMost127Steps) {
-    Toggle();
-    for (int Click = 0; Click < 63; ++Click) {
-        FMain->uiHook1RecordMouseMacroKey(1, TMouseButtons::LCLICK, 1, u"");
-        FMain->uiHook1RecordMouseMacroKey(0, TMouseButtons::BUTTON_NONE, 0, u"5");
-    }
-    // 63 presses and 62 pauses: 125 steps. A pause, then a press: the pause takes index 125.
-    FMain->uiHook1RecordMouseMacroKey(1, TMouseButtons::LCLICK, 0, u"");
-    EXPECT_EQ(FMain->FMacroInfo.MacroListCount, 127);
-    EXPECT_EQ(OverlayLines().size(), 127u);
-    // Full: further events are ignored and show no line.
-    FMain->uiHook1RecordMouseMacroKey(0, TMouseButtons::BUTTON_NONE, 0, u"5");
-    FMain->uiHook1RecordMouseMacroKey(1, TMouseButtons::RCLICK, 1, u"");
-    EXPECT_EQ(FMain->FMacroInfo.MacroListCount, 127);
-    EXPECT_EQ(OverlayLines().size(), 127u);
-    EXPECT_EQ(FMain->FMacroInfo.MacroList[127].nKeyType, 0);
-}
-
-TEST_F(MacroRecordingTest, APressAfterADelayAtIndex126IsWrittenButNotCounted) {
-    Toggle();
-    for (int Click = 0; Click < 126; ++Click) {
-        FMain->uiHook1RecordMouseMacroKey(1, TMouseButtons::LCLICK, Click % 2, u"");
-    }
-    FMain->uiHook1RecordMouseMacroKey(0, TMouseButtons::BUTTON_NONE, 0, u"40");
-    FMain->uiHook1RecordMouseMacroKey(1, TMouseButtons::MCLICK, 1, u"");
-    EXPECT_EQ(FMain->FMacroInfo.MacroListCount, 127);
-    EXPECT_EQ((TStep{6, 0, 40, 0}), (TStep{FMain->FMacroInfo.MacroList[126].nKeyType, 0,
-                                           FMain->FMacroInfo.MacroList[126].Value1, 0}));
-    EXPECT_EQ(FMain->FMacroInfo.MacroList[127].Value2, 3);
-}
-
 TEST_F(MacroRecordingTest, StopStoresTheMacroSavesUploadsAndTellsTheConfigApp) {
     StartConfigApp();
     const std::size_t UploadsBefore = FMouse.CompletedUploads();
     Toggle();
+    ASSERT_TRUE(FMain->FFlags.MacroRecording);
+    ASSERT_NE(FMain->RecordOverlay(), nullptr);
+    EXPECT_TRUE(FSim.FHooks.MouseHookEnabled());
+    EXPECT_THAT(FSim.FDebug.Lines(), testing::Contains(u"show record window"));
     Click(platform::WM_LBUTTONDOWN_MSG);
     Wait(120);
     Click(platform::WM_LBUTTONUP_MSG);
@@ -339,16 +229,6 @@ TEST_F(MacroRecordingTest, TheGuardPutsTheOverlayBackInFrontWithin100Ms) {
     FSim.FWindows.AdvanceTime(300);
     EXPECT_EQ(Overlay.BringToFrontCount(), Raised);
     EXPECT_TRUE(FSim.FWindows.WasHidden(FMain->Handle()));
-}
-
-TEST_F(MacroRecordingTest, InjectedClicksAndClicksAfterStopAreNotRecorded) {
-    Toggle();
-    FSim.FHooks.MouseEvent(platform::WM_LBUTTONDOWN_MSG, 1, 1, 0, true);
-    EXPECT_EQ(FMain->FMacroInfo.MacroListCount, 0);
-    Click(platform::WM_LBUTTONDOWN_MSG);
-    Toggle();
-    Click(platform::WM_LBUTTONUP_MSG);
-    EXPECT_EQ(FMain->FMacroInfo.MacroListCount, 1);
 }
 
 TEST_F(MacroRecordingTest, QuittingWhileRecordingLeavesNoHookAndNoOverlay) {
