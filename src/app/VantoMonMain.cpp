@@ -5,22 +5,7 @@
 #include "platform/Platform.h"
 #include "platform/Utf16.h"
 #include "platform/win32/WideText.h"
-#include "platform/win32/Win32Audio.h"
-#include "platform/win32/Win32Clock.h"
-#include "platform/win32/Win32DebugOutput.h"
-#include "platform/win32/Win32DeviceNotifications.h"
-#include "platform/win32/Win32FileSystem.h"
-#include "platform/win32/Win32Hid.h"
-#include "platform/win32/Win32HookLibrary.h"
-#include "platform/win32/Win32IniFile.h"
-#include "platform/win32/Win32InputSynthesis.h"
-#include "platform/win32/Win32Locale.h"
-#include "platform/win32/Win32MessageBox.h"
-#include "platform/win32/Win32Registry.h"
-#include "platform/win32/Win32SceneWindows.h"
-#include "platform/win32/Win32Shell.h"
-#include "platform/win32/Win32TrayIcon.h"
-#include "platform/win32/Win32WindowSystem.h"
+#include "platform/win32/Win32Platform.h"
 #include "shared/ConfigAppInterface.h"
 
 #include <windows.h>
@@ -100,34 +85,6 @@ private:
     bool FInitialised;
 };
 
-// Every Windows service of one monitor. The window system comes first so that it goes last:
-// the windows it still holds are destroyed after everything that might refer to them.
-struct TWin32Services {
-    win32::TWin32WindowSystem FWindows;
-    win32::TWin32Registry FRegistry;
-    win32::TWin32FileSystem FFiles;
-    win32::TWin32DebugOutput FDebug;
-    win32::TWin32Clock FClock;
-    win32::TWin32Shell FShell;
-    win32::TWin32IniFile FIni;
-    win32::TWin32Locale FLocale;
-    win32::TWin32Hid FHid;
-    win32::TWin32DeviceNotifications FDeviceNotifications;
-    win32::TWin32TrayIcon FTray;
-    win32::TWin32SceneWindows FScenes;
-    win32::TWin32InputSynthesis FInput;
-    win32::TWin32Audio FAudio;
-    win32::TWin32MessageBox FMessageBox;
-    win32::TWin32HookLibrary FHooks;
-
-    platform::TPlatform Platform() {
-        return {FRegistry, FFiles,  FWindows, FDebug, FClock,
-                FShell,    FIni,    FLocale,  FHid,   FDeviceNotifications,
-                FTray,     FScenes, FInput,   FAudio, FMessageBox,
-                FHooks};
-    }
-};
-
 int RunMonitor() {
     if (AnotherMonitorRuns()) {
         return 0;
@@ -136,8 +93,10 @@ int RunMonitor() {
     if (!Mutex.Owned()) {
         return 0;
     }
-    TWin32Services Services;
+    win32::TWin32Platform Services;
     const platform::TPlatform Platform = Services.Platform();
+    // Entered after the services and left before them; what lives in it, the audio endpoint
+    // objects, belongs to the main form and goes with it.
     TComApartment Com;
     // The main form reads the stored language while it is created, so the profiles come first.
     TDM DM(Services.FRegistry, Services.FFiles, Services.FShell, Services.FIni, Services.FLocale,

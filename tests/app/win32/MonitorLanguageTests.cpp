@@ -6,21 +6,7 @@
 #include "app/VantoMonExMain.h"
 #include "i18n/Translate.h"
 #include "platform/Platform.h"
-#include "platform/win32/Win32Audio.h"
-#include "platform/win32/Win32Clock.h"
-#include "platform/win32/Win32DebugOutput.h"
-#include "platform/win32/Win32DeviceNotifications.h"
-#include "platform/win32/Win32FileSystem.h"
-#include "platform/win32/Win32Hid.h"
-#include "platform/win32/Win32HookLibrary.h"
-#include "platform/win32/Win32IniFile.h"
-#include "platform/win32/Win32InputSynthesis.h"
-#include "platform/win32/Win32Locale.h"
-#include "platform/win32/Win32Registry.h"
-#include "platform/win32/Win32SceneWindows.h"
-#include "platform/win32/Win32Shell.h"
-#include "platform/win32/Win32TrayIcon.h"
-#include "platform/win32/Win32WindowSystem.h"
+#include "platform/win32/Win32Platform.h"
 #include "shared/ConfigAppInterface.h"
 
 #include <gmock/gmock.h>
@@ -45,6 +31,8 @@ constexpr std::uint8_t ENGLISH = 1;
 
 class TRecordingTrayIcon final : public platform::ITrayIcon {
 public:
+    explicit TRecordingTrayIcon(platform::ITrayIcon& AReal) : FReal(AReal) {}
+
     bool Add(platform::TWindowHandle AOwner, platform::TMessageId ACallbackMessage,
              const std::u16string& AHint) override {
         FHint = AHint;
@@ -62,7 +50,7 @@ public:
     std::vector<platform::TMenuItem> FMenu;
 
 private:
-    win32::TWin32TrayIcon FReal;
+    platform::ITrayIcon& FReal;
 };
 
 // A missing hook library is reported in a box; here nobody would close it.
@@ -106,7 +94,8 @@ protected:
     void SetUp() override {
         ASSERT_EQ(FindWindowW(L"TVantoMonExMain", nullptr), nullptr)
             << "a monitor is already running";
-        FDM = std::make_unique<TDM>(FRegistry, FFiles, FShell, FIni, FLocale, FClock);
+        FDM = std::make_unique<TDM>(FServices.FRegistry, FServices.FFiles, FServices.FShell,
+                                    FServices.FIni, FServices.FLocale, FServices.FClock);
         FDM->DataModuleCreate();
         FSaved = ReadAllSettings();
         ASSERT_TRUE(FSaved.has_value());
@@ -141,26 +130,11 @@ protected:
         return Captions(FTray.FMenu);
     }
 
-    win32::TWin32WindowSystem FWindows;
-    win32::TWin32Registry FRegistry;
-    win32::TWin32FileSystem FFiles;
-    win32::TWin32DebugOutput FDebug;
-    win32::TWin32Clock FClock;
-    win32::TWin32Shell FShell;
-    win32::TWin32IniFile FIni;
-    win32::TWin32Locale FLocale;
-    win32::TWin32Hid FHid;
-    win32::TWin32DeviceNotifications FDeviceNotifications;
-    TRecordingTrayIcon FTray;
-    win32::TWin32SceneWindows FScenes;
-    win32::TWin32InputSynthesis FInput;
-    win32::TWin32Audio FAudio;
+    win32::TWin32Platform FServices;
+    TRecordingTrayIcon FTray{FServices.FTray};
     TQuietMessageBox FMessageBox;
-    win32::TWin32HookLibrary FHooks;
-    platform::TPlatform FPlatform{FRegistry, FFiles,  FWindows, FDebug, FClock,
-                                  FShell,    FIni,    FLocale,  FHid,   FDeviceNotifications,
-                                  FTray,     FScenes, FInput,   FAudio, FMessageBox,
-                                  FHooks};
+    platform::TPlatform FPlatform =
+        FServices.Platform({.FTray = &FTray, .FMessageBox = &FMessageBox});
     std::unique_ptr<TDM> FDM;
     std::optional<std::vector<std::uint8_t>> FSaved;
     std::unique_ptr<TVantoMonExMain> FMain;
@@ -193,7 +167,7 @@ TEST_F(MonitorLanguageTest, SettingsChangedSwitchesTheLanguageBothWays) {
     StoreLanguage(CHINESE);
     // Posted, as another program may: it takes effect from the message loop.
     PostMessageW(MonitorWindow(), WM_CFG_SETTINGS_CHANGED, 0, 0);
-    FWindows.ProcessPendingMessages();
+    FServices.FWindows.ProcessPendingMessages();
     EXPECT_EQ(FTray.FHint, u"游戏鼠标驱动");
     EXPECT_THAT(MenuCaptions(), ElementsAre(u"打开配置", u"关于软件", u"退出软件"));
 }
@@ -204,7 +178,7 @@ TEST_F(MonitorLanguageTest, TheAboutWindowShowsInTheStoredLanguage) {
     StoreLanguage(CHINESE);
     StartMonitor();
     SendMessageW(MonitorWindow(), WM_COMMAND, ABOUT_COMMAND, 0);
-    FWindows.ProcessPendingMessages();
+    FServices.FWindows.ProcessPendingMessages();
     EXPECT_TRUE(FMain->AboutVisible());
     EXPECT_EQ(Translate(u"Hardware & Software Information:"), u"硬件与软件信息：");
 
@@ -222,7 +196,7 @@ TEST_F(MonitorLanguageTest, TheAboutWindowShowsInTheStoredLanguage) {
         // A host program's handle cannot be waited on under Wine; the window stays meanwhile.
         const ULONGLONG Until = GetTickCount64() + 3000;
         while (GetTickCount64() < Until) {
-            FWindows.ProcessPendingMessages();
+            FServices.FWindows.ProcessPendingMessages();
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
         }
     }
@@ -235,7 +209,7 @@ TEST_F(MonitorLanguageTest, TheSystemsLocalesGiveNativeLanguageNames) {
     EXPECT_EQ(FMain->uiLanguage1.GetLanguageLongNameByLangID(u"0409"), u"English");
     EXPECT_FALSE(FMain->uiLanguage1.GetLanguageLongNameByLangID(u"0804").empty());
     EXPECT_EQ(FMain->uiLanguage1.GetOSDefaultLang().size(), 4u);
-    EXPECT_EQ(FLocale.UserDefaultAbbreviatedLanguageName().size(), 3u);
+    EXPECT_EQ(FServices.FLocale.UserDefaultAbbreviatedLanguageName().size(), 3u);
 }
 
 } // namespace

@@ -6,21 +6,7 @@
 #include "VirtualMouse.h"
 #include "app/VantoMonExMain.h"
 #include "platform/Platform.h"
-#include "platform/win32/Win32Audio.h"
-#include "platform/win32/Win32Clock.h"
-#include "platform/win32/Win32DebugOutput.h"
-#include "platform/win32/Win32DeviceNotifications.h"
-#include "platform/win32/Win32FileSystem.h"
-#include "platform/win32/Win32Hid.h"
-#include "platform/win32/Win32HookLibrary.h"
-#include "platform/win32/Win32IniFile.h"
-#include "platform/win32/Win32InputSynthesis.h"
-#include "platform/win32/Win32Locale.h"
-#include "platform/win32/Win32Registry.h"
-#include "platform/win32/Win32SceneWindows.h"
-#include "platform/win32/Win32Shell.h"
-#include "platform/win32/Win32TrayIcon.h"
-#include "platform/win32/Win32WindowSystem.h"
+#include "platform/win32/Win32Platform.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -41,10 +27,12 @@ constexpr DWORD WAIT_MS = 10000;
 constexpr std::uint16_t MUTE_FUNCTION = 28;
 constexpr unsigned MUTE_KEY = 10;
 
-// The real HID class, noting every interface that a read is made on. Opening is not reading:
-// the search opens every interface to learn its collection.
+// The HID class it is given, noting every interface that a read is made on. Opening is not
+// reading: the search opens every interface to learn its collection.
 class TWatchedHid final : public platform::IHid {
 public:
+    explicit TWatchedHid(platform::IHid& AReal) : FReal(AReal) {}
+
     std::optional<std::vector<platform::THidInterfaceInfo>> PresentInterfaces() override {
         return FReal.PresentInterfaces();
     }
@@ -98,7 +86,7 @@ private:
         TWatchedHid& FOwner;
     };
 
-    win32::TWin32Hid FReal;
+    platform::IHid& FReal;
     std::mutex FLock;
     std::set<std::u16string> FReadPaths;
 };
@@ -119,7 +107,8 @@ protected:
         ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
         std::wstring Error;
         ASSERT_TRUE(FMouse.PlugInFresh(WAIT_MS, Error)) << std::string(Error.begin(), Error.end());
-        FDM = std::make_unique<TDM>(FRegistry, FFiles, FShell, FIni, FLocale, FClock);
+        FDM = std::make_unique<TDM>(FServices.FRegistry, FServices.FFiles, FServices.FShell,
+                                    FServices.FIni, FServices.FLocale, FServices.FClock);
         FDM->DataModuleCreate();
     }
     void TearDown() override {
@@ -141,34 +130,19 @@ protected:
             if (GetTickCount64() >= Deadline) {
                 return false;
             }
-            FWindows.ProcessPendingMessages();
+            FServices.FWindows.ProcessPendingMessages();
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
         }
         return true;
     }
 
     vmouse::TVirtualMouse FMouse;
-    win32::TWin32WindowSystem FWindows;
-    win32::TWin32Registry FRegistry;
-    win32::TWin32FileSystem FFiles;
-    win32::TWin32DebugOutput FDebug;
-    win32::TWin32Clock FClock;
-    win32::TWin32Shell FShell;
-    win32::TWin32IniFile FIni;
-    win32::TWin32Locale FLocale;
-    TWatchedHid FHid;
-    win32::TWin32DeviceNotifications FDeviceNotifications;
-    win32::TWin32TrayIcon FTray;
-    win32::TWin32SceneWindows FScenes;
-    win32::TWin32InputSynthesis FInput;
-    win32::TWin32Audio FRealAudio;
-    win32::TObservedAudio FAudio{FRealAudio};
+    win32::TWin32Platform FServices;
+    TWatchedHid FHid{FServices.FHid};
+    win32::TObservedAudio FAudio{FServices.FAudio};
     TQuietMessageBox FMessageBox;
-    win32::TWin32HookLibrary FHooks;
-    platform::TPlatform FPlatform{FRegistry, FFiles,  FWindows, FDebug, FClock,
-                                  FShell,    FIni,    FLocale,  FHid,   FDeviceNotifications,
-                                  FTray,     FScenes, FInput,   FAudio, FMessageBox,
-                                  FHooks};
+    platform::TPlatform FPlatform =
+        FServices.Platform({.FHid = &FHid, .FAudio = &FAudio, .FMessageBox = &FMessageBox});
     std::unique_ptr<TDM> FDM;
     std::unique_ptr<TVantoMonExMain> FMain;
 };
