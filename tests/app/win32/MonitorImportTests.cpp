@@ -245,7 +245,8 @@ TEST_F(MonitorImportTest, AnEditedExportIsStoredInBothPlacesAndTheMonitorReloads
                 sizeof(GroupOne));
     ASSERT_TRUE(WriteValue(GROUP_VALUE, Group));
     ASSERT_TRUE(WriteProfileId(7));
-    const std::wstring Json = FFolder + L"\\profile1.json";
+    // A name no single ANSI code page holds, as a user's file may have.
+    const std::wstring Json = FFolder + L"\\pr\u00F8fil-\u0436.json";
     std::string Before;
     ASSERT_FALSE(EditedExport(Json, 65, Before).empty());
     ASSERT_NE(U16At(Before, CHANGED_AT), 65) << "the factory key is already the new one";
