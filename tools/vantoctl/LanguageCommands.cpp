@@ -187,7 +187,7 @@ int RunTableCommand(std::span<const std::string_view> AArgs, std::ostream& AOut,
         return EXIT_DONE;
     }
     const std::string File(AArgs[0]);
-    const std::optional<std::vector<std::uint8_t>> Bytes = ReadTableFile(File);
+    const std::optional<std::vector<std::uint8_t>> Bytes = ReadTableFile(PathFromUtf8(File));
     if (!Bytes) {
         AErr << "vantoctl: " << File << ": cannot read (or it is larger than 16 MiB)\n";
         return EXIT_FAILED;

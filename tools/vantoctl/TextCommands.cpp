@@ -75,7 +75,7 @@ std::optional<std::string> ParseOptions(std::span<const std::string_view> AArgs,
 // The file's bytes, or the reason it cannot be read.
 std::optional<std::string> ReadFile(std::string_view AFile, std::uintmax_t AMaxSize,
                                     std::string& AReason) {
-    const std::filesystem::path Path(AFile);
+    const std::filesystem::path Path = PathFromUtf8(AFile);
     std::error_code Error;
     const std::uintmax_t Size = std::filesystem::file_size(Path, Error);
     if (Error) {
@@ -98,7 +98,7 @@ std::optional<std::string> ReadFile(std::string_view AFile, std::uintmax_t AMaxS
 // Written beside the target first and put in place only when complete, so a failed write
 // leaves what was there.
 bool WriteFile(std::string_view AFile, std::string_view ABytes, std::string& AReason) {
-    const std::filesystem::path Path(AFile);
+    const std::filesystem::path Path = PathFromUtf8(AFile);
     std::filesystem::path Temporary = Path;
     Temporary += ".tmp";
     {
@@ -142,7 +142,7 @@ std::optional<int> ParseProfileNumber(std::string_view AText) {
 // Export and import work on the simulated machine given, or on this one.
 std::unique_ptr<TMachine> OpenMachine(const TTextOptions& AOptions) {
     if (AOptions.FMachine) {
-        return OpenSimulatedMachine(std::filesystem::path(*AOptions.FMachine));
+        return OpenSimulatedMachine(PathFromUtf8(*AOptions.FMachine));
     }
     return OpenThisMachine();
 }
@@ -155,7 +155,7 @@ std::optional<std::string> CheckMachineFolder(const TTextOptions& AOptions) {
                                        "with --machine DIR");
     }
     std::error_code Error;
-    if (!std::filesystem::is_directory(std::filesystem::path(*AOptions.FMachine), Error)) {
+    if (!std::filesystem::is_directory(PathFromUtf8(*AOptions.FMachine), Error)) {
         return "--machine: '" + std::string(*AOptions.FMachine) + "' is not a folder";
     }
     return std::nullopt;

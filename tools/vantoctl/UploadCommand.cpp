@@ -1,5 +1,6 @@
 #include "UploadCommand.h"
 
+#include "Utf8Text.h"
 #include "VantoCtl.h"
 #include "device/DeviceEncoding.h"
 #include "device/ProfileUpload.h"
@@ -84,7 +85,7 @@ std::optional<std::string> ParseOptions(std::span<const std::string_view> AArgs,
 
 // The whole file, which must be exactly one profile.
 std::optional<std::string> ReadProfile(std::string_view AFile, TMouseProfileInfo& AProfile) {
-    std::filesystem::path Path(AFile);
+    const std::filesystem::path Path = PathFromUtf8(AFile);
     std::error_code Error;
     auto Size = std::filesystem::file_size(Path, Error);
     if (Error) {

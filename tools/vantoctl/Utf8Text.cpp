@@ -41,4 +41,8 @@ std::string ToUtf8(std::u16string_view AText) {
             static_cast<std::size_t>(ToNext - Text.data())};
 }
 
+std::filesystem::path PathFromUtf8(std::string_view AText) {
+    return std::filesystem::path(std::u8string(AText.begin(), AText.end()));
+}
+
 } // namespace vanto::ctl

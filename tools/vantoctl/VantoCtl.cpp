@@ -6,6 +6,7 @@
 #include "TextCommands.h"
 #include "UploadCommand.h"
 #include "Usage.h"
+#include "Utf8Text.h"
 #include "keys/KeyLookupFormat.h"
 #include "macro/MacroDescription.h"
 #include "shared/ButtonReports.h"
@@ -127,7 +128,7 @@ int DumpRecord(std::span<const std::string_view> AArgs, std::ostream& AOut, std:
     if (AArgs.size() != 1) {
         return UsageError(AErr, "dump takes one file");
     }
-    std::filesystem::path Path(AArgs[0]);
+    const std::filesystem::path Path = PathFromUtf8(AArgs[0]);
     std::error_code Error;
     auto Size = std::filesystem::file_size(Path, Error);
     if (Error) {
@@ -193,7 +194,7 @@ int WriteFactory(std::span<const std::string_view> AArgs, std::ostream& AOut, st
             }
             Options.FSystemLangID = static_cast<std::uint16_t>(*LangID);
         } else if (AArgs[I] == "--documents") {
-            Options.FDocumentsFolder = std::filesystem::path(AArgs[I + 1]).u16string();
+            Options.FDocumentsFolder = PathFromUtf8(AArgs[I + 1]).u16string();
         } else {
             return UsageError(AErr, "unknown option '" + std::string(AArgs[I]) + "'");
         }
@@ -207,7 +208,7 @@ int WriteFactory(std::span<const std::string_view> AArgs, std::ostream& AOut, st
                    static_cast<std::streamsize>(Bytes->size()));
         return AOut ? EXIT_DONE : EXIT_FAILED;
     }
-    std::ofstream Out(std::filesystem::path(*OutputFile), std::ios::binary | std::ios::trunc);
+    std::ofstream Out(PathFromUtf8(*OutputFile), std::ios::binary | std::ios::trunc);
     Out.write(reinterpret_cast<const char*>(Bytes->data()),
               static_cast<std::streamsize>(Bytes->size()));
     if (!Out.flush()) {
@@ -221,7 +222,7 @@ int DescribeMacroFile(std::span<const std::string_view> AArgs, std::ostream& AOu
     if (AArgs.size() != 1) {
         return UsageError(AErr, "macro takes one file");
     }
-    std::filesystem::path Path(AArgs[0]);
+    const std::filesystem::path Path = PathFromUtf8(AArgs[0]);
     std::error_code Error;
     auto Size = std::filesystem::file_size(Path, Error);
     // A macro file is one raw record; a shorter one loads as far as it goes, as the monitor does.
