@@ -108,7 +108,7 @@ void TVantoMonExMain::StoreRecordedMacro(std::uint8_t AKeyIndex, const TMACROKEY
     Macro.nMacroIndex = 0;
     FMacroInfo = Macro; // the session's record says what was stored
 
-    TMouseProfileInfo& Profile = FDM.FCurrentProfileInfo;
+    TMouseProfileInfo& Profile = FDM.EditCurrentProfileInfo();
     if (AKeyIndex < BUTTON_COUNT) {
         TBUTTONFUNCINFO& Pressed = Profile.ConfigInfo.ButtonFuncInfo[AKeyIndex];
         Pressed.MacroKeyInfo = Macro;
@@ -139,8 +139,8 @@ void TVantoMonExMain::StoreRecordedMacro(std::uint8_t AKeyIndex, const TMACROKEY
     }
     // The rest follows once the mouse has the macro, so that the configuration application,
     // told last, never talks to the mouse in the middle of this upload.
-    const int ProfileIndex = FDM.FProfileIndex;
-    FUploader.UploadProfileToDevice(FDM.FCurrentProfileInfo, ProfileIndex,
+    const int ProfileIndex = FDM.ProfileIndex();
+    FUploader.UploadProfileToDevice(FDM.CurrentProfileInfo(), ProfileIndex,
                                     [this, Macro, Stored, ProfileIndex] {
                                         AnnounceRecordedMacro(Macro, Stored, ProfileIndex);
                                     });
