@@ -75,7 +75,7 @@ void StartUp(benchmark::State& AState, std::uint8_t AStorageType) {
         std::unique_ptr<TDM> DM = Machine.NewDM();
         AState.ResumeTiming();
         DM->DataModuleCreate();
-        benchmark::DoNotOptimize(DM->FCurrentProfileInfo);
+        benchmark::DoNotOptimize(DM->CurrentProfileInfo());
         AState.PauseTiming();
         DM.reset();
         AState.ResumeTiming();

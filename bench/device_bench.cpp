@@ -35,14 +35,13 @@ public:
             FMice.back()->PlugInto(FHub);
         }
         FProfile = std::make_unique<TMouseProfileInfo>();
-        FDispatcher =
-            std::make_unique<TButtonDispatcher>(FWindows, FRegistry, FDebug, *FProfile, FFlags);
+        FDispatcher = std::make_unique<TButtonDispatcher>(FWindows, FRegistry, FDebug, FFlags);
         FMain = FWindows.CreateHiddenWindow(
             MONITOR_WINDOW_CLASS, MONITOR_WINDOW_TITLE,
             [this](platform::TMessageId AMsg, platform::TWParam AW, platform::TLParam AL) {
                 if (AMsg == WM_BUTTON_EVENT) {
                     FHandlerRan = TClock::now();
-                    FDispatcher->WMButtonEvent(AW, AL);
+                    benchmark::DoNotOptimize(FDispatcher->WMButtonEvent(AW, AL, *FProfile));
                     FWindows.Quit(0);
                 }
                 return platform::TMessageResult{0};

@@ -82,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* AData, std::size_t ASi
     CheckDeviceList(Machine);
 
     Machine.DM.DataModuleCreate();
-    for (const auto& [Name, Value] : Machine.DM.FHelpFiles) {
+    for (const auto& [Name, Value] : Machine.DM.HelpFiles()) {
         VANTO_FUZZ_CHECK(Trimmed(Name) && Trimmed(Value), "an untrimmed help file entry");
         VANTO_FUZZ_CHECK(Name.find(u'\n') == std::u16string::npos &&
                              Value.find(u'\n') == std::u16string::npos,

@@ -61,19 +61,14 @@ std::optional<TButtonEvent> Expected(std::span<const std::uint8_t> AReport) {
 struct TMonitor {
     TMonitor() {
         Registry.CreateKey(VANTO_REGISTRY_KEY);
-        Main = Windows.CreateHiddenWindow(MONITOR_WINDOW_CLASS, u"",
-                                          [this](auto AMsg, auto AW, auto AL) {
-                                              if (AMsg == WM_BUTTON_EVENT) {
-                                                  Dispatcher.WMButtonEvent(AW, AL);
-                                              }
-                                              return platform::TMessageResult{0};
-                                          });
+        Main = Windows.CreateHiddenWindow(
+            MONITOR_WINDOW_CLASS, u"", [this](auto AMsg, auto AW, auto AL) {
+                if (AMsg == WM_BUTTON_EVENT) {
+                    Count(AW, Dispatcher.WMButtonEvent(AW, AL, *Profile));
+                }
+                return platform::TMessageResult{0};
+            });
         Dispatcher.SetMainWindow(Main);
-        Dispatcher.OnMicrophoneMute = [this] { ++Actions[FUNCTION_TYPE_MICROPHONE_MUTE]; };
-        Dispatcher.OnPlayCurrentMacro = [this] { ++Actions[FUNCTION_TYPE_PLAY_MACRO]; };
-        Dispatcher.OnToggleMacroRecording = [this](std::uint8_t) {
-            ++Actions[FUNCTION_TYPE_RECORD_MACRO];
-        };
         ConfigApp = Windows.CreateHiddenWindow(CONFIG_APP_WINDOW_CLASS, u"",
                                                [this](auto AMsg, auto AW, auto) {
                                                    if (AMsg == WM_PROFILE_SWITCH) {
@@ -81,6 +76,24 @@ struct TMonitor {
                                                    }
                                                    return platform::TMessageResult{0};
                                                });
+    }
+
+    // Counts what the dispatcher asked for, by the function type that asks for it.
+    void Count(platform::TWParam AWParam, const TButtonAction& AAction) {
+        switch (AAction.FKind) {
+        case EButtonAction::MicrophoneMute:
+            ++Actions[FUNCTION_TYPE_MICROPHONE_MUTE];
+            break;
+        case EButtonAction::PlayCurrentMacro:
+            ++Actions[FUNCTION_TYPE_PLAY_MACRO];
+            break;
+        case EButtonAction::ToggleMacroRecording:
+            ++Actions[FUNCTION_TYPE_RECORD_MACRO];
+            break;
+        case EButtonAction::None:
+            return;
+        }
+        VANTO_FUZZ_CHECK(AAction.FKeyIndex == AWParam, "an action names another button");
     }
 
     // Counts what the dispatcher should have done for these events.
@@ -104,7 +117,7 @@ struct TMonitor {
     sim::TSimDebugOutput Debug;
     std::unique_ptr<TMouseProfileInfo> Profile = std::make_unique<TMouseProfileInfo>();
     TMonitorFlags Flags;
-    TButtonDispatcher Dispatcher{Windows, Registry, Debug, *Profile, Flags};
+    TButtonDispatcher Dispatcher{Windows, Registry, Debug, Flags};
     platform::TWindowHandle Main = 0;
     platform::TWindowHandle ConfigApp = 0;
     std::map<std::uint16_t, int> Actions;

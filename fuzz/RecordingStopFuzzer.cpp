@@ -152,7 +152,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* AData, std::size_t ASi
                 Machine.Registry.ReadValue(VANTO_REGISTRY_KEY, RECORD_MACRO_VALUE_NAME);
             VANTO_FUZZ_CHECK(Last && SameBytes(Macro, *Last),
                              "the last recording was not stored as recorded");
-            VANTO_FUZZ_CHECK(std::memcmp(&DM.FCurrentProfileInfo.MacroKeyInfoList.MacroInfos[0],
+            VANTO_FUZZ_CHECK(std::memcmp(&DM.CurrentProfileInfo().MacroKeyInfoList.MacroInfos[0],
                                          &Macro, sizeof(Macro)) == 0,
                              "the current profile's macro 0 is not the recording");
             if (Plugged) {
@@ -160,11 +160,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* AData, std::size_t ASi
             }
             VANTO_FUZZ_CHECK(Recorded.size() <= 1, "the configuration app was told twice");
             if (!Recorded.empty()) {
-                VANTO_FUZZ_CHECK(Recorded[0] == static_cast<platform::TWParam>(DM.FProfileIndex),
+                VANTO_FUZZ_CHECK(Recorded[0] == static_cast<platform::TWParam>(DM.ProfileIndex()),
                                  "the configuration app was told another profile");
                 // Told means stored: the application reloads the profile and finds the macro.
                 const auto Stored = Machine.Registry.ReadValue(
-                    VANTO_REGISTRY_KEY, DM.FProfileGroup[DM.FProfileIndex]->FileName());
+                    VANTO_REGISTRY_KEY, DM.ProfileGroup(DM.ProfileIndex()).FileName());
                 constexpr std::size_t MACRO_0 =
                     offsetof(TMouseProfileInfo, MacroKeyInfoList.MacroInfos);
                 VANTO_FUZZ_CHECK(
@@ -181,7 +181,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* AData, std::size_t ASi
                                            Now->FData == Untouched[I]->FData)),
                              "storing a recording overwrote the shared settings");
         }
-        CheckUploadLanded(Mouse, DM.FProfileIndex);
+        CheckUploadLanded(Mouse, DM.ProfileIndex());
     }
     return 0;
 }

@@ -57,9 +57,9 @@ template <typename TRecord> bool Same(const TRecord& A, const TRecord& B) {
 }
 
 void CheckStartUp(const TDM& ADM) {
-    VANTO_FUZZ_CHECK(TDM::IsProfileIndexInRange(ADM.FProfileIndex),
+    VANTO_FUZZ_CHECK(TDM::IsProfileIndexInRange(ADM.ProfileIndex()),
                      "start-up chose a profile that does not exist");
-    VANTO_FUZZ_CHECK(TDM::IsProfileGroupIndexInRange(ADM.FProfileGroupIndex),
+    VANTO_FUZZ_CHECK(TDM::IsProfileGroupIndexInRange(ADM.ProfileGroupIndex()),
                      "start-up chose a group that does not exist");
 }
 
@@ -67,14 +67,14 @@ void CheckStartUp(const TDM& ADM) {
 // nothing it would read back differently.
 void CheckStartsAgainTheSame(TMachine& AMachine, const TDM& AFirst) {
     std::unique_ptr<TDM> Again = AMachine.StartProfiles();
-    VANTO_FUZZ_CHECK(Again->FProfileIndex == AFirst.FProfileIndex &&
-                         Again->FProfileGroupIndex == AFirst.FProfileGroupIndex,
+    VANTO_FUZZ_CHECK(Again->ProfileIndex() == AFirst.ProfileIndex() &&
+                         Again->ProfileGroupIndex() == AFirst.ProfileGroupIndex(),
                      "a second start-up chose another profile");
-    VANTO_FUZZ_CHECK(Same(Again->FCurrentProfileInfo, AFirst.FCurrentProfileInfo),
+    VANTO_FUZZ_CHECK(Same(Again->CurrentProfileInfo(), AFirst.CurrentProfileInfo()),
                      "a second start-up read another current profile");
-    VANTO_FUZZ_CHECK(Same(Again->FAllProfileSettingInfo, AFirst.FAllProfileSettingInfo),
+    VANTO_FUZZ_CHECK(Same(Again->AllProfileSettingInfo(), AFirst.AllProfileSettingInfo()),
                      "a second start-up read other settings");
-    VANTO_FUZZ_CHECK(Same(Again->FProfileSettingGroup, AFirst.FProfileSettingGroup),
+    VANTO_FUZZ_CHECK(Same(Again->ProfileSettingGroup(), AFirst.ProfileSettingGroup()),
                      "a second start-up read another setting group");
 }
 
@@ -85,19 +85,18 @@ void PressEveryButton(TMachine& AMachine, TDM& ADM) {
     sim::TSimDebugOutput Debug;
     sim::TSimInputSynthesis Input(AMachine.Clock);
     TMonitorFlags Flags;
-    TButtonDispatcher Dispatcher(Windows, AMachine.Registry, Debug, ADM.FCurrentProfileInfo, Flags);
-    TMacroPlayer Player(Input, Debug, Flags, ADM.FCurrentProfileInfo);
+    TButtonDispatcher Dispatcher(Windows, AMachine.Registry, Debug, Flags);
+    TMacroPlayer Player(Input, Debug, Flags, ADM.CurrentProfileInfo());
     int Plays = 0;
-    Dispatcher.OnPlayCurrentMacro = [&] {
-        ++Plays;
-        // Each press plays to its end, so the next play button is not ignored.
-        Player.PlayCurrentMacro();
-        Player.WaitForEnd();
-    };
     const platform::TWindowHandle Main =
         Windows.CreateHiddenWindow(u"TVantoMonExMain", u"", [&](auto AMsg, auto AW, auto AL) {
-            if (AMsg == WM_BUTTON_EVENT) {
-                Dispatcher.WMButtonEvent(AW, AL);
+            if (AMsg == WM_BUTTON_EVENT &&
+                Dispatcher.WMButtonEvent(AW, AL, ADM.CurrentProfileInfo()).FKind ==
+                    EButtonAction::PlayCurrentMacro) {
+                ++Plays;
+                // Each press plays to its end, so the next play button is not ignored.
+                Player.PlayCurrentMacro();
+                Player.WaitForEnd();
             }
             return platform::TMessageResult{0};
         });
@@ -115,7 +114,7 @@ void PressEveryButton(TMachine& AMachine, TDM& ADM) {
         Windows.ProcessPendingMessages();
     }
     for (std::size_t K = 0; K < BUTTON_COUNT; ++K) {
-        PlayButtons += ADM.FCurrentProfileInfo.ConfigInfo.ButtonFuncInfo[K].nFunctionType ==
+        PlayButtons += ADM.CurrentProfileInfo().ConfigInfo.ButtonFuncInfo[K].nFunctionType ==
                                FUNCTION_TYPE_PLAY_MACRO
                            ? 1
                            : 0;
@@ -132,12 +131,12 @@ void Upload(const TDM& ADM, sim::TSimClock& AClock) {
     sim::TSimMouse Mouse;
     TMouseFeatureSink Sink(Mouse);
     TProfileUploader Uploader(Sink, Windows);
-    Uploader.UploadProfileToDevice(ADM.FCurrentProfileInfo, ADM.FProfileIndex);
+    Uploader.UploadProfileToDevice(ADM.CurrentProfileInfo(), ADM.ProfileIndex());
     while (Uploader.IsUploading()) {
         Windows.ProcessPendingMessages();
     }
     VANTO_FUZZ_CHECK(Mouse.CompletedUploads() == 1, "the upload did not complete");
-    CheckUploadLanded(Mouse, ADM.FProfileIndex);
+    CheckUploadLanded(Mouse, ADM.ProfileIndex());
 }
 
 void SaveBack(TDM& ADM) {
@@ -173,10 +172,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* AData, std::size_t ASi
     CheckStartsAgainTheSame(Machine, *DM);
     PressEveryButton(Machine, *DM);
     Upload(*DM, Machine.Clock);
-    for (const TMACROKEYINFO& Macro : DM->FCurrentProfileInfo.MacroKeyInfoList.MacroInfos) {
+    for (const TMACROKEYINFO& Macro : DM->CurrentProfileInfo().MacroKeyInfoList.MacroInfos) {
         CheckMacroEncodes(Macro);
     }
-    RunMacroScript(Input, DM->FCurrentProfileInfo.MacroKeyInfoList);
+    RunMacroScript(Input, DM->CurrentProfileInfo().MacroKeyInfoList);
     SaveBack(*DM);
     CheckStartUp(*Machine.StartProfiles());
     return 0;

@@ -15,10 +15,8 @@ bool SetProfileID(platform::IRegistry& ARegistry, int AValue) {
 
 TButtonDispatcher::TButtonDispatcher(platform::IWindowSystem& AWindows,
                                      platform::IRegistry& ARegistry, platform::IDebugOutput& ADebug,
-                                     const TMouseProfileInfo& ACurrentProfile,
-                                     TMonitorFlags& AFlags)
-    : FWindows(AWindows), FRegistry(ARegistry), FDebug(ADebug), FCurrentProfile(ACurrentProfile),
-      FFlags(AFlags) {}
+                                     const TMonitorFlags& AFlags)
+    : FWindows(AWindows), FRegistry(ARegistry), FDebug(ADebug), FFlags(AFlags) {}
 
 void TButtonDispatcher::uiHIDData1Data(const std::u16string& /*ADeviceID*/,
                                        const std::u16string& /*ADevicePath*/, std::uint8_t ReportID,
@@ -45,47 +43,43 @@ void TButtonDispatcher::SwitchProfile(int AProfile) {
     }
 }
 
-void TButtonDispatcher::WMButtonEvent(platform::TWParam AWParam, platform::TLParam /*ALParam*/) {
+TButtonAction TButtonDispatcher::WMButtonEvent(platform::TWParam AWParam,
+                                               platform::TLParam /*ALParam*/,
+                                               const TMouseProfileInfo& ACurrentProfile) {
     if (AWParam == PROFILE_0_SELECTED) {
         SwitchProfile(0);
-        return;
+        return {};
     }
     if (AWParam == PROFILE_1_SELECTED) {
         SwitchProfile(1);
-        return;
+        return {};
     }
     // Key indices 15 to 20 and 23 have no button record; any process can post this message,
     // so anything outside the buttons is ignored.
     if (AWParam >= BUTTON_COUNT) {
-        return;
+        return {};
     }
-    const TBUTTONFUNCINFO& Button = FCurrentProfile.ConfigInfo.ButtonFuncInfo[AWParam];
-    DispatchButtonAction(static_cast<std::uint8_t>(AWParam), Button.nFunctionType);
+    const TBUTTONFUNCINFO& Button = ACurrentProfile.ConfigInfo.ButtonFuncInfo[AWParam];
+    return DispatchButtonAction(static_cast<std::uint8_t>(AWParam), Button.nFunctionType);
 }
 
-void TButtonDispatcher::DispatchButtonAction(std::uint8_t AKeyIndex, std::uint16_t AFunctionType) {
+TButtonAction TButtonDispatcher::DispatchButtonAction(std::uint8_t AKeyIndex,
+                                                      std::uint16_t AFunctionType) {
     switch (AFunctionType) {
     case FUNCTION_TYPE_MICROPHONE_MUTE:
-        if (OnMicrophoneMute) {
-            OnMicrophoneMute();
-        }
-        break;
+        return {EButtonAction::MicrophoneMute, AKeyIndex};
     case FUNCTION_TYPE_PLAY_MACRO:
         // One playback at a time: a press while one runs is dropped, not kept for later.
         if (FFlags.MacroPlaying) {
             FDebug.Write(u"play macro ignored: a playback is running");
-        } else if (OnPlayCurrentMacro) {
-            OnPlayCurrentMacro();
+            return {};
         }
-        break;
+        return {EButtonAction::PlayCurrentMacro, AKeyIndex};
     case FUNCTION_TYPE_RECORD_MACRO:
         // Recording does not wait for a playback: the press is never lost.
-        if (OnToggleMacroRecording) {
-            OnToggleMacroRecording(AKeyIndex);
-        }
-        break;
+        return {EButtonAction::ToggleMacroRecording, AKeyIndex};
     default:
-        break; // the mouse carries out every other function by itself
+        return {}; // the mouse carries out every other function by itself
     }
 }
 

@@ -28,7 +28,7 @@ void TRecordedMacroStore::StoreRecordedMacro(std::uint8_t AKeyIndex, const TMACR
         // What is in memory is the last profile read; the recording goes into that.
         ReportStorageError(Error);
     }
-    TMouseProfileInfo& Profile = FDM.FCurrentProfileInfo;
+    TMouseProfileInfo& Profile = FDM.EditCurrentProfileInfo();
     if (AKeyIndex < BUTTON_COUNT) {
         TBUTTONFUNCINFO& Pressed = Profile.ConfigInfo.ButtonFuncInfo[AKeyIndex];
         Pressed.MacroKeyInfo = AMacro;
@@ -59,8 +59,8 @@ void TRecordedMacroStore::StoreRecordedMacro(std::uint8_t AKeyIndex, const TMACR
     }
     // The rest follows once the mouse has the macro, so that the configuration application,
     // told last, never talks to the mouse in the middle of this upload.
-    const int ProfileIndex = FDM.FProfileIndex;
-    FUploader.UploadProfileToDevice(FDM.FCurrentProfileInfo, ProfileIndex,
+    const int ProfileIndex = FDM.ProfileIndex();
+    FUploader.UploadProfileToDevice(FDM.CurrentProfileInfo(), ProfileIndex,
                                     [this, Macro = AMacro, Stored, ProfileIndex] {
                                         AnnounceRecordedMacro(Macro, Stored, ProfileIndex);
                                     });

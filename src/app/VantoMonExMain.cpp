@@ -25,9 +25,8 @@ TVantoMonExMain::TVantoMonExMain(const platform::TPlatform& APlatform, TDM& ADM)
     : uiHIDData1(APlatform.FHid, APlatform.FWindows, APlatform.FIni, APlatform.FShell,
                  APlatform.FDebug),
       uiHIDEvent1(APlatform.FWindows, APlatform.FDeviceNotifications, APlatform.FDebug),
-      FDispatcher(APlatform.FWindows, APlatform.FRegistry, APlatform.FDebug,
-                  ADM.FCurrentProfileInfo, FFlags),
-      FPlayer(APlatform.FInput, APlatform.FDebug, FFlags, ADM.FCurrentProfileInfo),
+      FDispatcher(APlatform.FWindows, APlatform.FRegistry, APlatform.FDebug, FFlags),
+      FPlayer(APlatform.FInput, APlatform.FDebug, FFlags, ADM.CurrentProfileInfo()),
       FAudioControl(APlatform.FAudio, APlatform.FMessageBox), FUploadTarget(uiHIDData1),
       FUploader(FUploadTarget, APlatform.FWindows),
       FRecordedMacroStore(ADM, FUploader, APlatform.FWindows, APlatform.FDebug),
@@ -50,17 +49,6 @@ TVantoMonExMain::TVantoMonExMain(const platform::TPlatform& APlatform, TDM& ADM)
     };
     uiHIDEvent1.OnDeviceArrival = [this](TuiHIDEvent&) { uiHIDEvent1DeviceArrival(); };
     FUploader.OnIdle = [this] { ReleaseHeldButtonEvents(); };
-    FDispatcher.OnPlayCurrentMacro = [this] { FPlayer.PlayCurrentMacro(); };
-    FDispatcher.OnMicrophoneMute = [this] { FAudioControl.MicrophoneMute(); };
-    FDispatcher.OnToggleMacroRecording = [this](std::uint8_t AKeyIndex) {
-        // A recording's low-level mouse hook runs on this thread. A playback would send into it,
-        // and while this thread waited for that playback to end, every mouse event on the desktop
-        // would stall. So the two never run together: a recording that starts ends the playback.
-        if (!FFlags.MacroRecording) {
-            FPlayer.StopPlayback();
-        }
-        ToggleMacroRecording(AKeyIndex);
-    };
     uiHook1.OnRecordEvent = [this](const TRecordEvent& AEvent) { FRecording.Take(AEvent); };
     FAboutWindow =
         std::make_unique<TAboutWindow>(FPlatform.FScenes, FHandle, platform::WM_COMMAND_MESSAGE);
@@ -227,7 +215,38 @@ void TVantoMonExMain::WMButtonEvent(TWParam AWParam, TLParam ALParam) {
         }
         return;
     }
-    FDispatcher.WMButtonEvent(AWParam, ALParam);
+    const TButtonAction Action =
+        FDispatcher.WMButtonEvent(AWParam, ALParam, FDM.CurrentProfileInfo());
+    if (Action.FKind == EButtonAction::None) {
+        return;
+    }
+    if (OnButtonAction) {
+        OnButtonAction(Action);
+    } else {
+        CarryOutButtonAction(Action);
+    }
+}
+
+void TVantoMonExMain::CarryOutButtonAction(const TButtonAction& AAction) {
+    switch (AAction.FKind) {
+    case EButtonAction::MicrophoneMute:
+        FAudioControl.MicrophoneMute();
+        break;
+    case EButtonAction::PlayCurrentMacro:
+        FPlayer.PlayCurrentMacro();
+        break;
+    case EButtonAction::ToggleMacroRecording:
+        // A recording's low-level mouse hook runs on this thread. A playback would send into it,
+        // and while this thread waited for that playback to end, every mouse event on the desktop
+        // would stall. So the two never run together: a recording that starts ends the playback.
+        if (!FFlags.MacroRecording) {
+            FPlayer.StopPlayback();
+        }
+        ToggleMacroRecording(AAction.FKeyIndex);
+        break;
+    case EButtonAction::None:
+        break;
+    }
 }
 
 // Posted again in their order rather than run here, so that each runs as a handler of its own.
@@ -310,7 +329,7 @@ void TVantoMonExMain::TimerDeviceArrialTimer() {
 void TVantoMonExMain::ReopenDevice() {
     uiHIDData1.HidStopRead();
     FPlatform.FClock.SleepMs(DEVICE_REOPEN_DELAY_MS);
-    uiHIDData1.HidFindAndReadDevice(FDM.FHidSelector.AsInteger(), u"*");
+    uiHIDData1.HidFindAndReadDevice(FDM.HidSelector().AsInteger(), u"*");
     // A bank whose upload the mouse did not take whole (it was pulled, a report failed) goes
     // again now that the mouse is back.
     if (FUploader.HasFailedBanks()) {
@@ -344,7 +363,7 @@ void TVantoMonExMain::ShowConfigApp() {
 // The stored choice is a position in the component's language list. Before the first
 // selection Lang is empty and has no position, so start-up always selects.
 void TVantoMonExMain::ApplyLanguage() {
-    const int Stored = FDM.FAllProfileSettingInfo.CurrentLanguage;
+    const int Stored = FDM.AllProfileSettingInfo().CurrentLanguage;
     if (uiLanguage1.GetLanguageIndexByShortID(uiLanguage1.Lang()) != Stored) {
         uiLanguage1.SetLang(uiLanguage1.GetLanguageShortIDByIndex(Stored));
     }

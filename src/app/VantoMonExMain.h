@@ -21,6 +21,7 @@
 #include "profile/ProfileErrors.h"
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -88,6 +89,12 @@ public:
     void ShowConfigApp();
     void ReopenDevice();
     void StopDevice();
+
+    // What a button press asks for. The handler of WM_BUTTON_EVENT carries it out, or, while
+    // OnButtonAction is assigned, hands it over instead: a tool that traces or counts the
+    // actions then calls CarryOutButtonAction itself, or does not.
+    void CarryOutButtonAction(const TButtonAction& AAction);
+    std::function<void(const TButtonAction& AAction)> OnButtonAction;
 
     // On-the-fly recording: a press of a record button starts it, the next press stops it and
     // stores what was recorded into the current profile and the mouse.

@@ -21,7 +21,37 @@ namespace vanto {
 // The single owner of all profile state: the five stored game profiles, the table of where
 // each is kept, the settings shared by all profiles, the working copy of the current profile
 // and the last on-the-fly recording. Each stored record lives in its own TuiProfile blob; the
-// record fields below are copies taken out of and put back into those blobs.
+// records held here are copies taken out of and put back into those blobs, and the rest of the
+// monitor reads them through the accessors below.
+//
+// The current profile exists in up to four copies, and none follows the others by itself.
+// While the monitor runs, the working copy is the authoritative one: everything it does with
+// the mouse reads it. The other copies are refreshed only at the moments named here.
+// - The working copy FCurrentProfileInfo: button dispatch, playback and upload read it, and a
+//   stored recording is edited into it (EditCurrentProfileInfo, the one writer). It is
+//   refreshed from the slot's blob by SwitchToProfile / SwitchToProfileGroup,
+//   ReadCurrentProfileInfo, RestoreCurrentProfileInfoToDefault and the
+//   LoadCurrentProfileInfo... operations (also when they find nothing to load, so an unsaved
+//   edit is lost; a load that throws refreshes nothing). LoadProfileGroupSettingInfoFromRegistry
+//   moves FProfileIndex without refreshing it: until the caller reloads, it holds the profile
+//   of the old index.
+// - The slot's blob (FProfileGroup[FProfileIndex]): the last loaded, restored or written-back
+//   state. An edit of the working copy reaches it only through SaveBackToCurrentProfileInfo
+//   (SaveCurrentProfileInfoToRegistry writes back first); SaveBackToProfileInfo and the
+//   restore operations change it without refreshing the working copy.
+// - The registry value or profile file: the stored copy, which the configuration application
+//   writes too. It changes only when a save stores the blob. The ...ToFile saves store the blob
+//   as it is, never the working copy. The monitor reloads the current profile from the
+//   registry whatever the profile's storage type, at the configuration application's
+//   WM_CFG_PROFILE_CHANGED and before it stores a recording; where the registry holds no value
+//   for it (a file-stored profile never saved there), the blob stays as it was. Storing a
+//   recording writes the registry value, whatever the storage type.
+// - The setting group's copy FProfileSettingGroup holds no profile contents, only where each
+//   profile is stored and which profile each group selects. It is read at start-up and by
+//   LoadProfileGroupSettingInfoFromRegistry; SwitchToProfileGroup and
+//   ChangeCurrentProfileFileNameAndPath edit it in memory, and it reaches its blob and the
+//   registry only through SaveBackToProfileGroupSettingInfo and
+//   SaveProfileGroupSettingInfoToRegistry.
 //
 // The constructor only wires the components; DataModuleCreate does the loading.
 class TDM {
@@ -100,22 +130,24 @@ public:
     TuiProfile uiProfileTest;
     TuiProfile uiProfileRecordMacroInfo;
 
-    TALLGAMESINFO FAllProfileSettingInfo{};
-    // Slot p is the blob of game profile p; the sixth slot stays empty.
-    std::array<TuiProfile*, GAME_PROFILE_COUNT + 1> FProfileGroup{};
-    TProfileSettingGroup FProfileSettingGroup{};
-    int FProfileGroupIndex = 0;
-    int FProfileIndex = 0;
-    TMouseProfileInfo FCurrentProfileInfo{};
-    TOtherConfig FOtherConfig{};
-    // The help files named in "config.ini"; kept here because the record's HelpFile bytes are
-    // stored with profiles and must never act as a reference.
-    platform::TIniPairs FHelpFiles;
-    TMouseProfileInfo FDefaultProfileInfo{};
-    TMouseProfileInfo FTestProfileInfo{};
-    TMACROKEYINFO FRecordMacroInfo{};
-    // The HID collection every device operation of this process addresses.
-    USAGE_AND_PAGE FHidSelector{};
+    const TMouseProfileInfo& CurrentProfileInfo() const { return FCurrentProfileInfo; }
+    // The one writer of the working copy: storing a recording edits the button records and the
+    // macro list in place before writing them back. Nothing is written back here.
+    TMouseProfileInfo& EditCurrentProfileInfo() { return FCurrentProfileInfo; }
+    int ProfileIndex() const { return FProfileIndex; }
+    int ProfileGroupIndex() const { return FProfileGroupIndex; }
+    const TALLGAMESINFO& AllProfileSettingInfo() const { return FAllProfileSettingInfo; }
+    const TProfileSettingGroup& ProfileSettingGroup() const { return FProfileSettingGroup; }
+    // The blob of game profile AProfileIndex, 0..4.
+    const TuiProfile& ProfileGroup(int AProfileIndex) const {
+        return *FProfileGroup.at(static_cast<std::size_t>(AProfileIndex));
+    }
+    const TOtherConfig& OtherConfig() const { return FOtherConfig; }
+    const platform::TIniPairs& HelpFiles() const { return FHelpFiles; }
+    const TMouseProfileInfo& DefaultProfileInfo() const { return FDefaultProfileInfo; }
+    const TMouseProfileInfo& TestProfileInfo() const { return FTestProfileInfo; }
+    const TMACROKEYINFO& RecordMacroInfo() const { return FRecordMacroInfo; }
+    const USAGE_AND_PAGE& HidSelector() const { return FHidSelector; }
 
 private:
     void InitProfileSettingGroup();
@@ -133,6 +165,23 @@ private:
     bool IsAllowedProfileFile(std::u16string_view AFolder, std::u16string_view AName);
     bool HasUsableProfileFile(const TuiProfile& ASlot);
     TuiProfile& Slot(int AProfileIndex) { return *FProfileGroup[AProfileIndex]; }
+
+    TALLGAMESINFO FAllProfileSettingInfo{};
+    // Slot p is the blob of game profile p; the sixth slot stays empty.
+    std::array<TuiProfile*, GAME_PROFILE_COUNT + 1> FProfileGroup{};
+    TProfileSettingGroup FProfileSettingGroup{};
+    int FProfileGroupIndex = 0;
+    int FProfileIndex = 0;
+    TMouseProfileInfo FCurrentProfileInfo{};
+    TOtherConfig FOtherConfig{};
+    // The help files named in "config.ini"; kept here because the record's HelpFile bytes are
+    // stored with profiles and must never act as a reference.
+    platform::TIniPairs FHelpFiles;
+    TMouseProfileInfo FDefaultProfileInfo{};
+    TMouseProfileInfo FTestProfileInfo{};
+    TMACROKEYINFO FRecordMacroInfo{};
+    // The HID collection every device operation of this process addresses.
+    USAGE_AND_PAGE FHidSelector{};
 
     platform::IFileSystem& FFiles;
     platform::IShell& FShell;

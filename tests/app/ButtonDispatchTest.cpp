@@ -33,21 +33,32 @@ class ButtonDispatchTest : public testing::Test {
 protected:
     ButtonDispatchTest() {
         FProfile = std::make_unique<TMouseProfileInfo>();
-        FDispatcher =
-            std::make_unique<TButtonDispatcher>(FWindows, FRegistry, FDebug, *FProfile, FFlags);
-        FMonitor = FWindows.CreateHiddenWindow(MONITOR_WINDOW_CLASS, MONITOR_WINDOW_TITLE,
-                                               [this](TMessageId AMsg, TWParam AW, TLParam AL) {
-                                                   if (AMsg == WM_BUTTON_EVENT) {
-                                                       FDispatcher->WMButtonEvent(AW, AL);
-                                                   }
-                                                   return 0;
-                                               });
+        FDispatcher = std::make_unique<TButtonDispatcher>(FWindows, FRegistry, FDebug, FFlags);
+        FMonitor = FWindows.CreateHiddenWindow(
+            MONITOR_WINDOW_CLASS, MONITOR_WINDOW_TITLE,
+            [this](TMessageId AMsg, TWParam AW, TLParam AL) {
+                if (AMsg == WM_BUTTON_EVENT) {
+                    Count(FDispatcher->WMButtonEvent(AW, AL, *FProfile));
+                }
+                return 0;
+            });
         FDispatcher->SetMainWindow(FMonitor);
-        FDispatcher->OnMicrophoneMute = [this] { ++FMuteCount; };
-        FDispatcher->OnPlayCurrentMacro = [this] { ++FPlayCount; };
-        FDispatcher->OnToggleMacroRecording = [this](std::uint8_t AKey) {
-            FToggled.push_back(AKey);
-        };
+    }
+
+    void Count(const TButtonAction& AAction) {
+        switch (AAction.FKind) {
+        case EButtonAction::MicrophoneMute:
+            ++FMuteCount;
+            break;
+        case EButtonAction::PlayCurrentMacro:
+            ++FPlayCount;
+            break;
+        case EButtonAction::ToggleMacroRecording:
+            FToggled.push_back(AAction.FKeyIndex);
+            break;
+        case EButtonAction::None:
+            break;
+        }
     }
 
     void StartConfigApp() {

@@ -65,13 +65,14 @@ protected:
         FMouse.PlugInto(FSim.FHid);
         FDM.DataModuleCreate();
         // Every button acts, so every press that gets through is seen.
-        for (TBUTTONFUNCINFO& Button : FDM.FCurrentProfileInfo.ConfigInfo.ButtonFuncInfo) {
+        for (TBUTTONFUNCINFO& Button : FDM.EditCurrentProfileInfo().ConfigInfo.ButtonFuncInfo) {
             Button.nFunctionType = FUNCTION_TYPE_RECORD_MACRO;
         }
         FMain = std::make_unique<TVantoMonExMain>(FSim.Platform(), FDM);
         FMain->FormCreate();
-        FMain->FDispatcher.OnToggleMacroRecording = [this](std::uint8_t AKey) {
-            ++FDispatched[AKey];
+        FMain->OnButtonAction = [this](const TButtonAction& AAction) {
+            FDispatched[AAction.FKeyIndex] +=
+                AAction.FKind == EButtonAction::ToggleMacroRecording ? 1 : 0;
         };
         FConfigApp = FSim.FWindows.CreateHiddenWindow(
             CONFIG_APP_WINDOW_CLASS, u"", [this](platform::TMessageId AMsg, auto, auto) {

@@ -37,7 +37,8 @@ protected:
         FDM.DataModuleCreate();
         // The overlay's lines are checked in English: the carried table's English shows them
         // as their source strings.
-        FDM.FAllProfileSettingInfo.CurrentLanguage = ENGLISH;
+        StoreLanguage(ENGLISH);
+        FDM.LoadAllProfileInfoFromRegistry();
         FMain = std::make_unique<TVantoMonExMain>(FSim.Platform(), FDM);
         FMain->FormCreate();
         FSim.FWindows.AdvanceTime(3000); // the mouse is open
@@ -58,6 +59,14 @@ protected:
                                                       });
     }
 
+    // As the configuration application stores it.
+    void StoreLanguage(std::uint8_t ALanguage) {
+        auto All = std::make_unique<TALLGAMESINFO>(FDM.AllProfileSettingInfo());
+        All->CurrentLanguage = ALanguage;
+        FSim.FRegistry.WriteBinaryValue(VANTO_REGISTRY_KEY, ALL_SETTING_VALUE_NAME, All.get(),
+                                        sizeof(*All));
+    }
+
     // As a press does from the message loop, which then runs the upload's later steps.
     void Toggle(std::uint8_t AKey = RECORD_KEY) {
         FMain->ToggleMacroRecording(AKey);
@@ -69,7 +78,7 @@ protected:
         return FMain->RecordOverlay() != nullptr ? FMain->RecordOverlay()->Lines()
                                                  : std::vector<std::u16string>{};
     }
-    TMouseProfileInfo& Profile() { return FDM.FCurrentProfileInfo; }
+    TMouseProfileInfo& Profile() { return FDM.EditCurrentProfileInfo(); }
 
     std::filesystem::path FRoot = std::filesystem::temp_directory_path() /
                                   ("vanto-record-" + std::to_string(std::random_device{}()));
@@ -88,8 +97,8 @@ TEST_F(MacroRecordingTest, AChangeOfLanguageTranslatesTheOverlayAgain) {
     Wait(120);
     Click(platform::WM_RBUTTONUP_MSG);
     const auto Apply = [this](std::uint8_t ALanguage) {
-        FDM.FAllProfileSettingInfo.CurrentLanguage = ALanguage;
-        FMain->ApplyLanguage();
+        StoreLanguage(ALanguage);
+        FSim.FWindows.Send(FMain->Handle(), WM_CFG_SETTINGS_CHANGED, 0, 0);
     };
     Apply(CHINESE);
     ASSERT_NE(FMain->RecordOverlay(), nullptr);
@@ -133,7 +142,7 @@ TEST_F(MacroRecordingTest, StopStoresTheMacroSavesUploadsAndTellsTheConfigApp) {
     Stored.DataModuleCreate();
     Stored.LoadCurrentProfileInfoFromRegistry();
     for (TDM* DM : {&FDM, &Stored}) {
-        const TMouseProfileInfo& P = DM->FCurrentProfileInfo;
+        const TMouseProfileInfo& P = DM->CurrentProfileInfo();
         EXPECT_EQ(Steps(P.ConfigInfo.ButtonFuncInfo[RECORD_KEY].MacroKeyInfo).size(), 3u);
         EXPECT_EQ(P.ConfigInfo.ButtonFuncInfo[RECORD_KEY].nFunctionType,
                   FUNCTION_TYPE_RECORD_MACRO);
@@ -143,7 +152,7 @@ TEST_F(MacroRecordingTest, StopStoresTheMacroSavesUploadsAndTellsTheConfigApp) {
                   Steps(P.ConfigInfo.ButtonFuncInfo[6].MacroKeyInfo));
     }
     EXPECT_EQ(FMouse.CompletedUploads(), UploadsBefore + 1);
-    EXPECT_THAT(FRecordedMessages, ElementsAre(static_cast<TWParam>(FDM.FProfileIndex)));
+    EXPECT_THAT(FRecordedMessages, ElementsAre(static_cast<TWParam>(FDM.ProfileIndex())));
 
     // The play button now replays the recording with its pause.
     FMouse.PressButton(6);
@@ -180,7 +189,7 @@ TEST_F(MacroRecordingTest, OnlyPlayButtonsAndIndexZeroMacroButtonsAmongTheFirstT
     // it too instead of keeping whatever its slot held.
     EXPECT_EQ(Profile().MacroKeyInfoList.MacroInfos[0].MacroListCount, 1);
     EXPECT_EQ(Profile().MacroKeyInfoList.nMacroInfoCount, 1);
-    EXPECT_NE(FMouse.MacroSlot(static_cast<unsigned>(FDM.FProfileIndex), 0),
+    EXPECT_NE(FMouse.MacroSlot(static_cast<unsigned>(FDM.ProfileIndex()), 0),
               (std::array<std::uint8_t, sim::MOUSE_MACRO_SLOT_SIZE>{}));
 }
 
@@ -190,7 +199,7 @@ TEST_F(MacroRecordingTest, StopKeepsWhatTheConfigAppSavedMeanwhile) {
     // The configuration application changes button 1 and saves while the user records.
     TMouseProfileInfo Changed = Profile();
     Changed.ConfigInfo.ButtonFuncInfo[1].nFunctionID = 77;
-    FDM.FCurrentProfileInfo = Changed;
+    FDM.EditCurrentProfileInfo() = Changed;
     FDM.SaveBackToCurrentProfileInfo();
     FDM.SaveCurrentProfileInfoToRegistry();
     Profile().ConfigInfo.ButtonFuncInfo[1].nFunctionID = 0;

@@ -90,7 +90,7 @@ protected:
 
     std::vector<std::uint8_t> StoredProfile() {
         const auto Value = FSim.FRegistry.ReadValue(
-            VANTO_REGISTRY_KEY, FDM.FProfileGroup[FDM.FProfileIndex]->FileName());
+            VANTO_REGISTRY_KEY, FDM.ProfileGroup(FDM.ProfileIndex()).FileName());
         return Value ? Value->FData : std::vector<std::uint8_t>{};
     }
 
@@ -129,7 +129,7 @@ protected:
 TEST_F(MonitorFaultTest, AMousePulledBetweenTheTableAndTheMacrosOfAnUploadIsUploadedAgainLater) {
     Start();
     StartConfigApp();
-    const unsigned Bank = static_cast<unsigned>(FDM.FProfileIndex);
+    const unsigned Bank = static_cast<unsigned>(FDM.ProfileIndex());
     const std::size_t Accepted = FMouse.AcceptedReports().size();
     const std::size_t Completed = FMouse.CompletedUploads();
     // The upload's first two reports are the opening mode command and the button table.
@@ -300,7 +300,7 @@ TEST_F(MonitorFaultTest, WithoutAUsableHookLibraryARecordingStoresAndSendsNothin
 
 TEST_F(MonitorFaultTest, TheMuteButtonWithoutAMicrophoneDoesNothingUntilOneIsThere) {
     FSim.FAudio.SetMicrophonePresent(false);
-    FDM.FCurrentProfileInfo.ConfigInfo.ButtonFuncInfo[MUTABLE_KEY].nFunctionType =
+    FDM.EditCurrentProfileInfo().ConfigInfo.ButtonFuncInfo[MUTABLE_KEY].nFunctionType =
         FUNCTION_TYPE_MICROPHONE_MUTE;
     Start();
     Press(MUTABLE_KEY);

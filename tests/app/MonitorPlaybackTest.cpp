@@ -48,7 +48,7 @@ protected:
     MonitorPlaybackTest() {
         FMouse.PlugInto(FSim.FHid);
         FDM.DataModuleCreate();
-        TMouseProfileInfo& Profile = FDM.FCurrentProfileInfo;
+        TMouseProfileInfo& Profile = FDM.EditCurrentProfileInfo();
         Profile.ConfigInfo.ButtonFuncInfo[MUTE_KEY].nFunctionType = FUNCTION_TYPE_MICROPHONE_MUTE;
         TMACROKEYINFO& Macro = Profile.MacroKeyInfoList.MacroInfos[0];
         Macro = TMACROKEYINFO{};

@@ -73,7 +73,7 @@ protected:
     std::size_t MouseOpens() { return FSim.FHid.ReadOpens(FMouse.VendorPath()); }
 
     void StoreLanguage(std::uint8_t ALanguage) {
-        auto All = std::make_unique<TALLGAMESINFO>(FDM.FAllProfileSettingInfo);
+        auto All = std::make_unique<TALLGAMESINFO>(FDM.AllProfileSettingInfo());
         All->CurrentLanguage = ALanguage;
         Store(u"VantoProfile.pfd", *All);
     }
@@ -111,7 +111,9 @@ TEST_F(VantoMonExMainTest, TheMouseOpensThreeSecondsAfterStartUpAndItsPressesAre
 
     // The factory profile has the record button at 7: its press reaches the dispatcher.
     int Toggles = 0;
-    FMain->FDispatcher.OnToggleMacroRecording = [&](std::uint8_t AKey) { Toggles += AKey == 7; };
+    FMain->OnButtonAction = [&](const TButtonAction& AAction) {
+        Toggles += AAction == TButtonAction{EButtonAction::ToggleMacroRecording, 7};
+    };
     FMouse.PressButton(7);
     FSim.Settle();
     EXPECT_EQ(Toggles, 1);
@@ -126,7 +128,7 @@ TEST_F(VantoMonExMainTest, ThePlayButtonReplaysMacroZeroAndTheMuteButtonTogglesT
     EXPECT_EQ(FSim.FInput.Events()[3].AtMs - FSim.FInput.Events()[0].AtMs, 27u);
     EXPECT_FALSE(FMain->FFlags.MacroPlaying);
 
-    FDM.FCurrentProfileInfo.ConfigInfo.ButtonFuncInfo[2].nFunctionType =
+    FDM.EditCurrentProfileInfo().ConfigInfo.ButtonFuncInfo[2].nFunctionType =
         FUNCTION_TYPE_MICROPHONE_MUTE;
     const bool Before = FSim.FAudio.MicrophoneMuted();
     FMouse.PressButton(2);
@@ -172,7 +174,7 @@ TEST_F(VantoMonExMainTest, AProfileSwitchOnTheMouseIsStoredAndTheConfigAppsAnswe
         if (AMsg != WM_PROFILE_SWITCH) {
             return;
         }
-        auto Group = std::make_unique<TProfileSettingGroup>(FDM.FProfileSettingGroup);
+        auto Group = std::make_unique<TProfileSettingGroup>(FDM.ProfileSettingGroup());
         Group->CurrentProfileGroup = static_cast<std::int32_t>(AW);
         Group->ProfileIndexOfProfileGroup[1] = 3;
         Store(u"VantoProfileSettingGroup.pfd", *Group);
@@ -186,8 +188,8 @@ TEST_F(VantoMonExMainTest, AProfileSwitchOnTheMouseIsStoredAndTheConfigAppsAnswe
     FSim.Settle();
 
     EXPECT_THAT(FConfigAppGot, ElementsAre(TMessage{WM_PROFILE_SWITCH, 1, 0}));
-    EXPECT_EQ(FDM.FProfileGroupIndex, 1);
-    EXPECT_EQ(FDM.FProfileIndex, 3);
+    EXPECT_EQ(FDM.ProfileGroupIndex(), 1);
+    EXPECT_EQ(FDM.ProfileIndex(), 3);
     auto ProfileID = FSim.FRegistry.ReadValue(VANTO_REGISTRY_KEY, PROFILE_ID_VALUE_NAME);
     ASSERT_TRUE(ProfileID);
     EXPECT_EQ(ProfileID->FData[0], 1);
@@ -199,7 +201,9 @@ TEST_F(VantoMonExMainTest, AProfileSwitchOnTheMouseIsStoredAndTheConfigAppsAnswe
     }
     // The next press is dispatched by the profile just loaded.
     int Mutes = 0;
-    FMain->FDispatcher.OnMicrophoneMute = [&] { ++Mutes; };
+    FMain->OnButtonAction = [&](const TButtonAction& AAction) {
+        Mutes += AAction.FKind == EButtonAction::MicrophoneMute;
+    };
     FMouse.PressButton(2);
     FSim.Settle();
     EXPECT_EQ(Mutes, 1);
@@ -213,7 +217,7 @@ TEST_F(VantoMonExMainTest, StartUpAndSettingsChangedApplyTheStoredLanguage) {
     StoreLanguage(1);
     FSim.FWindows.Send(FMain->Handle(), WM_CFG_SETTINGS_CHANGED, 0, 0);
     EXPECT_THAT(FSelected, ElementsAre(u"CH", u"US"));
-    EXPECT_EQ(FDM.FAllProfileSettingInfo.CurrentLanguage, 1);
+    EXPECT_EQ(FDM.AllProfileSettingInfo().CurrentLanguage, 1);
     EXPECT_EQ(FSim.FTray.Hint(), u"Gaming Mouse Driver");
     EXPECT_THAT(FMain->MenuCaptions(), ElementsAre(u"Config", u"About", u"Exit"));
     FSim.FTray.Click(platform::TRAY_RIGHT_BUTTON_UP);
@@ -228,7 +232,7 @@ TEST_F(VantoMonExMainTest, StartUpAndSettingsChangedApplyTheStoredLanguage) {
     StoreLanguage(2);
     FSim.FWindows.Send(FMain->Handle(), WM_CFG_SETTINGS_CHANGED, 0, 0);
     EXPECT_THAT(FSelected, ElementsAre(u"CH", u"US", u""));
-    EXPECT_EQ(FDM.FAllProfileSettingInfo.CurrentLanguage, 2);
+    EXPECT_EQ(FDM.AllProfileSettingInfo().CurrentLanguage, 2);
     EXPECT_EQ(Translate(u"Lock PC"), u"Lock Computer");
 }
 

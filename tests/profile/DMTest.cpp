@@ -113,11 +113,11 @@ TEST_F(DMTest, FirstRunStoresTheSharedRecordsAndFiveProfileFiles) {
     }
     EXPECT_FALSE(Stored(u"VantoProfile1.pfd"));
     EXPECT_FALSE(Stored(u"RecordRPROFILE.pfd"));
-    EXPECT_EQ(DM->FCurrentProfileInfo.ProfileHeader.FFileVersion, PROFILE_FORMAT_VERSION);
-    EXPECT_EQ(DM->FCurrentProfileInfo.ConfigInfo.ButtonCount, 7);
-    EXPECT_EQ(DM->FProfileGroupIndex, 0);
-    EXPECT_EQ(DM->FProfileIndex, 0);
-    EXPECT_EQ(DM->FHidSelector, VANTO_MOUSE_COLLECTION);
+    EXPECT_EQ(DM->CurrentProfileInfo().ProfileHeader.FFileVersion, PROFILE_FORMAT_VERSION);
+    EXPECT_EQ(DM->CurrentProfileInfo().ConfigInfo.ButtonCount, 7);
+    EXPECT_EQ(DM->ProfileGroupIndex(), 0);
+    EXPECT_EQ(DM->ProfileIndex(), 0);
+    EXPECT_EQ(DM->HidSelector(), VANTO_MOUSE_COLLECTION);
     EXPECT_EQ(DM->GetProfileFolder(), PROFILE_FOLDER);
 }
 
@@ -135,9 +135,9 @@ TEST_F(DMTest, FileStoredProfilesAreCreatedAtStartUp) {
     EXPECT_EQ(DM->uiProfileGame1.FilePath(), u"");
     EXPECT_EQ(DM->uiProfileGame2.FilePath(), std::u16string(PROFILE_FOLDER) + u"\\");
 
-    DM->FCurrentProfileInfo.ProfileHeader.FFileVersion = 77;
+    DM->EditCurrentProfileInfo().ProfileHeader.FFileVersion = 77;
     DM->SaveBackToCurrentProfileInfo();
-    DM->FCurrentProfileInfo.ProfileHeader.FFileVersion = 88; // not written back
+    DM->EditCurrentProfileInfo().ProfileHeader.FFileVersion = 88; // not written back
     DM->SaveCurrentProfileInfoToFile();
     DM->SaveBackAllProfileInfoToFile();
     EXPECT_EQ((*FSimFiles.ReadWholeFile(GameFile(0)))[0], PROFILE_FORMAT_VERSION & 0xFF);
@@ -153,18 +153,24 @@ TEST_F(DMTest, SecondStartLoadsWhatWasStored) {
     Store(u"VantoProfile4.pfd", *MarkedProfile(40));
     {
         auto DM = Start();
-        EXPECT_EQ(DM->FProfileGroupIndex, 1);
-        EXPECT_EQ(DM->FProfileIndex, 3);
-        EXPECT_EQ(DM->FCurrentProfileInfo.ProfileHeader.FFileVersion, 40);
-        DM->FCurrentProfileInfo.ProfileHeader.FFileVersion = 41;
+        EXPECT_EQ(DM->ProfileGroupIndex(), 1);
+        EXPECT_EQ(DM->ProfileIndex(), 3);
+        EXPECT_EQ(DM->CurrentProfileInfo().ProfileHeader.FFileVersion, 40);
+        DM->EditCurrentProfileInfo().ProfileHeader.FFileVersion = 41;
         DM->SaveCurrentProfileInfoToRegistry();
-        DM->FAllProfileSettingInfo.CurrentLanguage = 5;
+        // The language in memory, not the one stored meanwhile, is what the save stores.
+        auto All = std::make_unique<TALLGAMESINFO>(DM->AllProfileSettingInfo());
+        All->CurrentLanguage = 5;
+        Store(u"VantoProfile.pfd", *All);
+        DM->LoadAllProfileInfoFromRegistry();
+        All->CurrentLanguage = 0;
+        Store(u"VantoProfile.pfd", *All);
         DM->SaveBackAllProfileSettingInfo();
     }
     auto DM = Start();
-    EXPECT_EQ(DM->FCurrentProfileInfo.ProfileHeader.FFileVersion, 41);
-    EXPECT_EQ(DM->FAllProfileSettingInfo.CurrentGame, 3);
-    EXPECT_EQ(DM->FAllProfileSettingInfo.CurrentLanguage, 5);
+    EXPECT_EQ(DM->CurrentProfileInfo().ProfileHeader.FFileVersion, 41);
+    EXPECT_EQ(DM->AllProfileSettingInfo().CurrentGame, 3);
+    EXPECT_EQ(DM->AllProfileSettingInfo().CurrentLanguage, 5);
 }
 
 TEST_F(DMTest, SecondStartReadsProfileFiles) {
@@ -192,7 +198,7 @@ TEST_F(DMTest, ProfileFilesThatFailStayInMemoryAndUntouched) {
     FFiles.FTouched.clear();
     std::unique_ptr<TDM> DM;
     ASSERT_NO_THROW(DM = Start());
-    EXPECT_EQ(DM->FCurrentProfileInfo.ProfileHeader.FFileVersion, PROFILE_FORMAT_VERSION);
+    EXPECT_EQ(DM->CurrentProfileInfo().ProfileHeader.FFileVersion, PROFILE_FORMAT_VERSION);
     EXPECT_THAT(FFiles.FTouched, testing::IsEmpty()); // the unreadable file is kept as it is
 }
 
@@ -202,10 +208,10 @@ TEST_F(DMTest, SwitchingFollowsTheGroupMapAndChecksRanges) {
     auto DM = Start();
 
     EXPECT_TRUE(DM->SwitchToProfileGroup(1));
-    EXPECT_EQ(DM->FProfileSettingGroup.CurrentProfileGroup, 1);
-    EXPECT_EQ(DM->FProfileIndex, 4);
-    EXPECT_EQ(DM->FCurrentProfileInfo.ProfileHeader.FFileVersion, 50);
-    EXPECT_EQ(DM->FAllProfileSettingInfo.CurrentGame, 4);
+    EXPECT_EQ(DM->ProfileSettingGroup().CurrentProfileGroup, 1);
+    EXPECT_EQ(DM->ProfileIndex(), 4);
+    EXPECT_EQ(DM->CurrentProfileInfo().ProfileHeader.FFileVersion, 50);
+    EXPECT_EQ(DM->AllProfileSettingInfo().CurrentGame, 4);
 
     auto Scratch = MarkedProfile(1);
     EXPECT_FALSE(DM->SwitchToProfileGroup(2));
@@ -217,9 +223,9 @@ TEST_F(DMTest, SwitchingFollowsTheGroupMapAndChecksRanges) {
     EXPECT_FALSE(DM->LoadProfileInfoFromRegistry(5));
     EXPECT_FALSE(DM->RestoreProfileInfoToDefault(5));
     EXPECT_FALSE(DM->RestoreProfileGroupToDefault(2));
-    EXPECT_EQ(DM->FProfileGroupIndex, 1);
-    EXPECT_EQ(DM->FProfileIndex, 4);
-    EXPECT_EQ(DM->FCurrentProfileInfo.ProfileHeader.FFileVersion, 50);
+    EXPECT_EQ(DM->ProfileGroupIndex(), 1);
+    EXPECT_EQ(DM->ProfileIndex(), 4);
+    EXPECT_EQ(DM->CurrentProfileInfo().ProfileHeader.FFileVersion, 50);
 }
 
 TEST_F(DMTest, WrongTypedValuesAreMissingAtStartUpAndErrorsLater) {
@@ -244,11 +250,11 @@ TEST_F(DMTest, WrongTypedValuesAreMissingAtStartUpAndErrorsLater) {
 TEST_F(DMTest, StoredSelectionOutOfRangeFallsBackInsideTheRecords) {
     StoreGroup(STORAGE_REGISTRY, 7, 9, -3);
     auto DM = Start();
-    EXPECT_EQ(DM->FProfileGroupIndex, 0);
-    EXPECT_EQ(DM->FProfileIndex, 0);
+    EXPECT_EQ(DM->ProfileGroupIndex(), 0);
+    EXPECT_EQ(DM->ProfileIndex(), 0);
 
     EXPECT_TRUE(DM->SwitchToProfileGroup(1));
-    EXPECT_EQ(DM->FProfileIndex, 1);
+    EXPECT_EQ(DM->ProfileIndex(), 1);
 
     bool Restored = false;
     DM->uiProfileGame1.OnRestoreToDefault = [&](std::vector<std::uint8_t>&) { Restored = true; };
@@ -257,8 +263,8 @@ TEST_F(DMTest, StoredSelectionOutOfRangeFallsBackInsideTheRecords) {
 
     StoreGroup(STORAGE_REGISTRY, 1, 0, 1000000);
     DM->LoadProfileGroupSettingInfoFromRegistry();
-    EXPECT_EQ(DM->FProfileGroupIndex, 1);
-    EXPECT_EQ(DM->FProfileIndex, 1);
+    EXPECT_EQ(DM->ProfileGroupIndex(), 1);
+    EXPECT_EQ(DM->ProfileIndex(), 1);
 }
 
 TEST_F(DMTest, RestoringAGroupTouchesOnlyItsProfile) {
@@ -267,20 +273,20 @@ TEST_F(DMTest, RestoringAGroupTouchesOnlyItsProfile) {
     DM->uiProfileGame3.OnRestoreToDefault = [](std::vector<std::uint8_t>& AStream) {
         AStream[0] = 33;
     };
-    DM->FCurrentProfileInfo.ProfileHeader.FFileVersion = 99; // an edit not written back
+    DM->EditCurrentProfileInfo().ProfileHeader.FFileVersion = 99; // an edit not written back
 
     EXPECT_TRUE(DM->RestoreProfileGroupToDefault(1));
     EXPECT_EQ(MarkOfSlot(*DM, 2) & 0xFF, 33);
-    EXPECT_EQ(DM->FCurrentProfileInfo.ProfileHeader.FFileVersion, 99);
+    EXPECT_EQ(DM->CurrentProfileInfo().ProfileHeader.FFileVersion, 99);
 
     EXPECT_TRUE(DM->RestoreProfileGroupToDefault(0));
-    EXPECT_EQ(DM->FCurrentProfileInfo.ProfileHeader.FFileVersion, PROFILE_FORMAT_VERSION);
+    EXPECT_EQ(DM->CurrentProfileInfo().ProfileHeader.FFileVersion, PROFILE_FORMAT_VERSION);
 }
 
 TEST_F(DMTest, ChangingTheFileNameRefusesWhatDoesNotFit) {
     StoreGroup(STORAGE_FILE);
     auto DM = Start();
-    const TPROFILESETTINGINFO& Entry = DM->FProfileSettingGroup.ProfileSettingList[0];
+    const TPROFILESETTINGINFO& Entry = DM->ProfileSettingGroup().ProfileSettingList[0];
 
     EXPECT_FALSE(DM->ChangeCurrentProfileFileNameAndPath(u"C:\\Users\\TwentyOneCharacters.p"));
     EXPECT_FALSE(
@@ -321,9 +327,9 @@ TEST_F(DMTest, ConfigIniGivesNoLogoAndHelpFiles) {
     FSimFiles.WriteWholeFile(u"C:\\Program Files\\Vanto\\config.ini", Ini.data(), Ini.size());
 
     auto DM = Start();
-    EXPECT_EQ(DM->FOtherConfig.Nologo, 1);
-    EXPECT_EQ(DM->FOtherConfig.HelpFile, 0u);
-    EXPECT_THAT(DM->FHelpFiles,
+    EXPECT_EQ(DM->OtherConfig().Nologo, 1);
+    EXPECT_EQ(DM->OtherConfig().HelpFile, 0u);
+    EXPECT_THAT(DM->HelpFiles(),
                 ElementsAre(Pair(u"en", u"help_en.pdf"), Pair(u"de", u"help_de.pdf")));
 }
 
@@ -332,28 +338,28 @@ TEST_F(DMTest, RecordedMacroIsStoredWithoutTouchingTheLoadedCopy) {
     TMACROKEYINFO Macro{};
     Macro.MacroListCount = 3;
     DM->SaveBackRecordMacroInfoToRegistry(Macro);
-    EXPECT_EQ(DM->FRecordMacroInfo.MacroListCount, 0);
+    EXPECT_EQ(DM->RecordMacroInfo().MacroListCount, 0);
     EXPECT_EQ(Stored(u"RecordRPROFILE.pfd")->FData.size(), 892u);
     DM->LoadRecordMacroInfoFromRegistry();
-    EXPECT_EQ(DM->FRecordMacroInfo.MacroListCount, 3);
+    EXPECT_EQ(DM->RecordMacroInfo().MacroListCount, 3);
 }
 
 TEST_F(DMTest, CpiResetKeepsTheLastLevel) {
     auto DM = Start();
-    for (TCPISTATE& Level : DM->FCurrentProfileInfo.ConfigInfo.CPIState) {
+    for (TCPISTATE& Level : DM->EditCurrentProfileInfo().ConfigInfo.CPIState) {
         Level = TCPISTATE{300, 300, 1};
     }
     DM->RestoreToDefaultCPISetting();
-    const TMOUSECONFIGINFO& Config = DM->FCurrentProfileInfo.ConfigInfo;
+    const TMOUSECONFIGINFO& Config = DM->CurrentProfileInfo().ConfigInfo;
     EXPECT_EQ(Config.CPIState[3].X, 8000);
     EXPECT_EQ(Config.CPIState[9].Enabled, 0);
     EXPECT_EQ(Config.CPIState[10].X, 300);
     EXPECT_EQ(Config.CurrentCPIIndex, 1);
     EXPECT_EQ(Config.UseDiffentXY[3], 0); // the factory profile has 1 here
 
-    DM->FCurrentProfileInfo.ConfigInfo.ReportRate = 125;
-    DM->FCurrentProfileInfo.ConfigInfo.LEDConfig.R = 200;
-    DM->FCurrentProfileInfo.ConfigInfo.DoubleClickSpeed = 77;
+    DM->EditCurrentProfileInfo().ConfigInfo.ReportRate = 125;
+    DM->EditCurrentProfileInfo().ConfigInfo.LEDConfig.R = 200;
+    DM->EditCurrentProfileInfo().ConfigInfo.DoubleClickSpeed = 77;
     DM->RestoreToDefaultLightAndReportAdvancedSetting();
     EXPECT_EQ(Config.ReportRate, 500);
     EXPECT_EQ(Config.LEDConfig.R, 0);

@@ -180,8 +180,8 @@ protected:
 TEST_F(FactoryHandlersTest, HandlersFillTheStreamsTheyAreGiven) {
     FLocale.SetSystemDefaultLangID(0x040C);
     FDM.DataModuleCreate();
-    EXPECT_EQ(FDM.FAllProfileSettingInfo.CurrentLanguage, 2);
-    EXPECT_EQ(FDM.FCurrentProfileInfo.ProfileHeader.FProfileUID.DataTime, FClock.LocalDateTime());
+    EXPECT_EQ(FDM.AllProfileSettingInfo().CurrentLanguage, 2);
+    EXPECT_EQ(FDM.CurrentProfileInfo().ProfileHeader.FProfileUID.DataTime, FClock.LocalDateTime());
 
     std::vector<std::uint8_t> Empty;
     FDM.uiProfileTestRestoreToDefault(Empty);
@@ -197,8 +197,8 @@ TEST_F(FactoryHandlersTest, HandlersFillTheStreamsTheyAreGiven) {
     EXPECT_EQ(Profile->ProfileHeader.FFileType[0], 0xEE);
 
     FDM.InitTestDefaultValue();
-    EXPECT_EQ(FDM.FTestProfileInfo.ConfigInfo.ButtonCount, 10);
-    EXPECT_EQ(FDM.FDefaultProfileInfo.ConfigInfo.ButtonCount, 7);
+    EXPECT_EQ(FDM.TestProfileInfo().ConfigInfo.ButtonCount, 10);
+    EXPECT_EQ(FDM.DefaultProfileInfo().ConfigInfo.ButtonCount, 7);
 }
 
 } // namespace

@@ -86,7 +86,7 @@ protected:
             Profile->ProfileHeader.FFileName[0] = static_cast<std::uint8_t>(0xA0 + P);
             Profile->ConfigInfo.ReportRate = static_cast<std::uint16_t>(125 * (P + 1));
             ADM.SaveBackToProfileInfo(*Profile, P);
-            Changed.push_back(ADM.FProfileGroup[P]->Stream());
+            Changed.push_back(ADM.ProfileGroup(P).Stream());
         }
         return Changed;
     }
@@ -101,9 +101,9 @@ TEST_F(ProfileStoreFaultTest, AFirstStartUpWhoseRegistryRefusesWritesRunsOnFacto
     FSim.FRegistry.SetRefuseWrites(true);
     std::unique_ptr<TDM> DM;
     ASSERT_NO_THROW(DM = StartProfiles());
-    EXPECT_EQ(DM->FCurrentProfileInfo.ConfigInfo.ButtonFuncInfo[7].nFunctionType,
+    EXPECT_EQ(DM->CurrentProfileInfo().ConfigInfo.ButtonFuncInfo[7].nFunctionType,
               FACTORY_RECORD_BUTTON_TYPE);
-    EXPECT_EQ(DM->FProfileSettingGroup.ProfileSettingList[0].nStorageType, STORAGE_FILE);
+    EXPECT_EQ(DM->ProfileSettingGroup().ProfileSettingList[0].nStorageType, STORAGE_FILE);
     EXPECT_TRUE(FSim.FRegistry.Values(VANTO_REGISTRY_KEY).empty());
 
     // Once the registry takes writes again, the next start-up stores what was missing.
@@ -116,19 +116,19 @@ TEST_F(ProfileStoreFaultTest, ARefusedRegistryWriteKeepsTheStoredProfileAndSaysS
     std::unique_ptr<TDM> DM = StartProfiles();
     ASSERT_TRUE(DM->SaveCurrentProfileInfoToRegistry());
     const auto Stored =
-        FSim.FRegistry.ReadValue(VANTO_REGISTRY_KEY, DM->FProfileGroup[0]->FileName());
+        FSim.FRegistry.ReadValue(VANTO_REGISTRY_KEY, DM->ProfileGroup(0).FileName());
     ASSERT_TRUE(Stored);
 
     FSim.FRegistry.SetRefuseWrites(true);
-    DM->FCurrentProfileInfo.ConfigInfo.ReportRate = 1000;
+    DM->EditCurrentProfileInfo().ConfigInfo.ReportRate = 1000;
     EXPECT_THROW(DM->SaveCurrentProfileInfoToRegistry(), EProfileError);
-    EXPECT_EQ(FSim.FRegistry.ReadValue(VANTO_REGISTRY_KEY, DM->FProfileGroup[0]->FileName())->FData,
+    EXPECT_EQ(FSim.FRegistry.ReadValue(VANTO_REGISTRY_KEY, DM->ProfileGroup(0).FileName())->FData,
               Stored->FData);
 
     // Without a key that can be made there is no place at all: refused, not thrown.
     FSim.FRegistry.SetRefuseWrites(false);
     FSim.FRegistry.SetRefuseKeyCreation(true);
-    DM->FProfileGroup[0]->SetKeyPath(u"software\\Elsewhere");
+    DM->uiProfileGame1.SetKeyPath(u"software\\Elsewhere");
     EXPECT_FALSE(DM->SaveCurrentProfileInfoToRegistry());
     EXPECT_FALSE(FSim.FRegistry.KeyExists(u"software\\Elsewhere"));
 }
@@ -159,7 +159,7 @@ TEST_F(ProfileStoreFaultTest, AProfileNamedAfterASharedValueNeverReadsOrOverwrit
         const auto Before = SharedValues();
 
         // Not read as the profile: the factory profile stands in for it.
-        EXPECT_EQ(DM->FCurrentProfileInfo.ConfigInfo.ButtonFuncInfo[7].nFunctionType,
+        EXPECT_EQ(DM->CurrentProfileInfo().ConfigInfo.ButtonFuncInfo[7].nFunctionType,
                   FACTORY_RECORD_BUTTON_TYPE);
         EXPECT_FALSE(DM->SaveCurrentProfileInfoToRegistry());
         DM->SaveBackAllProfileInfo();
@@ -210,21 +210,21 @@ TEST_F(ProfileStoreFaultTest, AMediumTurnedReadOnlyInTheMiddleOfASaveKeepsTheOld
 
     FSim.FFiles.SetReadOnly(false);
     std::unique_ptr<TDM> Again = StartProfiles();
-    EXPECT_EQ(std::memcmp(&Again->FCurrentProfileInfo, Old.data(), PROFILE_BLOCK_SIZE), 0);
+    EXPECT_EQ(std::memcmp(&Again->CurrentProfileInfo(), Old.data(), PROFILE_BLOCK_SIZE), 0);
 }
 
 TEST_F(ProfileStoreFaultTest, AProfileFolderThatCannotBeMadeLeavesFactoryProfilesInMemoryOnly) {
     FSim.FFiles.SetRefuseFolders(true);
     std::unique_ptr<TDM> DM;
     ASSERT_NO_THROW(DM = StartProfiles());
-    EXPECT_EQ(DM->FCurrentProfileInfo.ConfigInfo.ButtonFuncInfo[7].nFunctionType,
+    EXPECT_EQ(DM->CurrentProfileInfo().ConfigInfo.ButtonFuncInfo[7].nFunctionType,
               FACTORY_RECORD_BUTTON_TYPE);
     for (int P = 0; P < static_cast<int>(GAME_PROFILE_COUNT); ++P) {
         EXPECT_FALSE(FSim.FFiles.FileExists(ProfileFile(P)));
     }
     // Saving names no folder that exists: nothing is written and nothing claims it was.
     EXPECT_NO_THROW(DM->SaveCurrentProfileInfoToFile());
-    EXPECT_FALSE(DM->FProfileGroup[0]->SaveStreamToFile(ProfileFile(0)));
+    EXPECT_FALSE(DM->uiProfileGame1.SaveStreamToFile(ProfileFile(0)));
     EXPECT_FALSE(FSim.FFiles.FileExists(ProfileFile(0)));
 
     FSim.FFiles.SetRefuseFolders(false);
@@ -246,7 +246,7 @@ TEST_F(ProfileStoreFaultTest, ARecordFarLargerThanItsSizeIsKeptUnreadUntilAnExpl
     // Up to 64 KiB past its record a value is still read.
     StoreValue(ALL_SETTING_VALUE_NAME,
                StoredRecord(ALLGAMESINFO_BLOCK_SIZE, STORED_SIZE_MARGIN, LANGUAGE, 1));
-    EXPECT_EQ(StartProfiles()->FAllProfileSettingInfo.CurrentLanguage, 1);
+    EXPECT_EQ(StartProfiles()->AllProfileSettingInfo().CurrentLanguage, 1);
 
     const auto All = StoredRecord(ALLGAMESINFO_BLOCK_SIZE, STORED_SIZE_MARGIN + 1, LANGUAGE, 1);
     const auto Game = StoredRecord(PROFILE_BLOCK_SIZE, 400 * 1024, VERSION, 77);
@@ -258,8 +258,8 @@ TEST_F(ProfileStoreFaultTest, ARecordFarLargerThanItsSizeIsKeptUnreadUntilAnExpl
     std::unique_ptr<TDM> DM = StartProfilesOn(Registry, Files);
     auto Second = std::make_unique<TMouseProfileInfo>();
     DM->ReadProfileInfo(*Second, 1);
-    EXPECT_EQ(DM->FAllProfileSettingInfo.CurrentLanguage, 0);
-    EXPECT_EQ(DM->FCurrentProfileInfo.ProfileHeader.FFileVersion, PROFILE_FORMAT_VERSION);
+    EXPECT_EQ(DM->AllProfileSettingInfo().CurrentLanguage, 0);
+    EXPECT_EQ(DM->CurrentProfileInfo().ProfileHeader.FFileVersion, PROFILE_FORMAT_VERSION);
     EXPECT_EQ(Second->ProfileHeader.FFileVersion, PROFILE_FORMAT_VERSION);
     EXPECT_EQ(ValueBytes(ALL_SETTING_VALUE_NAME), All);
     EXPECT_EQ(ValueBytes(u"VantoProfile1.pfd"), Game);
@@ -344,7 +344,7 @@ TEST_F(ProfileStoreFaultTest, ProfileFilesAreKeptOnlyBelowDocumentsOrOnALocalFix
 
         std::unique_ptr<TDM> DM = StartProfilesOn(FSim.FRegistry, Files);
         DM->SaveBackAllProfileInfoToFile();
-        EXPECT_EQ(DM->FCurrentProfileInfo.ConfigInfo.ButtonFuncInfo[7].nFunctionType,
+        EXPECT_EQ(DM->CurrentProfileInfo().ConfigInfo.ButtonFuncInfo[7].nFunctionType,
                   FACTORY_RECORD_BUTTON_TYPE);
         if (!Case.FAccepted) {
             EXPECT_THAT(Files.FLookedAt, testing::IsEmpty());

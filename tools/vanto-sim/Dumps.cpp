@@ -79,13 +79,13 @@ void DumpBank(TTrace& ATrace, const sim::TSimMouse& AMouse, unsigned ABank) {
 } // namespace
 
 void DumpProfile(TTrace& ATrace, const TDM& ADM) {
-    ATrace.Line("profile: group " + std::to_string(ADM.FProfileGroupIndex) + ", game profile " +
-                std::to_string(ADM.FProfileIndex));
-    const TMOUSECONFIGINFO& Config = ADM.FCurrentProfileInfo.ConfigInfo;
+    ATrace.Line("profile: group " + std::to_string(ADM.ProfileGroupIndex()) + ", game profile " +
+                std::to_string(ADM.ProfileIndex()));
+    const TMOUSECONFIGINFO& Config = ADM.CurrentProfileInfo().ConfigInfo;
     for (std::size_t I = 0; I < std::size(Config.ButtonFuncInfo); ++I) {
         ATrace.More(ButtonLine(I, Config.ButtonFuncInfo[I]));
     }
-    const TMACROKEYINFOLIST& Macros = ADM.FCurrentProfileInfo.MacroKeyInfoList;
+    const TMACROKEYINFOLIST& Macros = ADM.CurrentProfileInfo().MacroKeyInfoList;
     const TMACROKEYINFO& First = Macros.MacroInfos[0];
     ATrace.More("macros: " + std::to_string(Macros.nMacroInfoCount) + "; macro 0 " +
                 Quoted(FixedText(First.szMacroName, std::size(First.szMacroName))) + ", " +

@@ -54,8 +54,8 @@ TStartupTimes TSimSession::StartMonitor() {
     FMain->FormCreate();
     Times.FMainFormMs = MsSince(Start);
     FUserInput = std::make_unique<TUserInput>(FTrace, FMain->FFlags, FSim);
-    FTrace.Line("monitor running: game profile " + std::to_string(FDM->FProfileIndex) +
-                " of group " + std::to_string(FDM->FProfileGroupIndex));
+    FTrace.Line("monitor running: game profile " + std::to_string(FDM->ProfileIndex()) +
+                " of group " + std::to_string(FDM->ProfileGroupIndex()));
     AfterCommand();
     return Times;
 }
@@ -63,24 +63,29 @@ TStartupTimes TSimSession::StartMonitor() {
 // The trace shows what the dispatcher asked of the actions and, for the ones that exist, what
 // they did, so a scenario tells that the right button leads to the right action.
 void TSimSession::WireSlots() {
-    TButtonDispatcher& Dispatcher = FMain->FDispatcher;
-    Dispatcher.OnMicrophoneMute = [this, Mute = Dispatcher.OnMicrophoneMute] {
-        Mute();
-        FTrace.Line(std::string("action: microphone mute, the microphone is now ") +
-                    (FSim.FAudio.MicrophoneMuted() ? "muted" : "on"));
-    };
-    // The events it plays show up as the playback sends them.
-    Dispatcher.OnPlayCurrentMacro = [this, Play = Dispatcher.OnPlayCurrentMacro] {
-        FTrace.Line("action: play macro");
-        Play();
-    };
-    Dispatcher.OnToggleMacroRecording =
-        [this, Toggle = Dispatcher.OnToggleMacroRecording](std::uint8_t AKeyIndex) {
-            FTrace.Line("action: toggle macro recording for button " + std::to_string(AKeyIndex) +
+    FMain->OnButtonAction = [this](const TButtonAction& AAction) {
+        switch (AAction.FKind) {
+        case EButtonAction::MicrophoneMute:
+            FMain->CarryOutButtonAction(AAction);
+            FTrace.Line(std::string("action: microphone mute, the microphone is now ") +
+                        (FSim.FAudio.MicrophoneMuted() ? "muted" : "on"));
+            break;
+        // The events it plays show up as the playback sends them.
+        case EButtonAction::PlayCurrentMacro:
+            FTrace.Line("action: play macro");
+            FMain->CarryOutButtonAction(AAction);
+            break;
+        case EButtonAction::ToggleMacroRecording:
+            FTrace.Line("action: toggle macro recording for button " +
+                        std::to_string(AAction.FKeyIndex) +
                         (FMain->FFlags.MacroRecording ? ", stop" : ", start"));
-            Toggle(AKeyIndex);
+            FMain->CarryOutButtonAction(AAction);
             TraceRecordedMacro();
-        };
+            break;
+        case EButtonAction::None:
+            break;
+        }
+    };
     FMain->uiLanguage1.OnLanguageChanged = [this](TuiLanguage&, const std::u16string& AShortID,
                                                   const std::u16string&) {
         FTrace.Line("language: selected " + Quoted(AShortID) +

@@ -42,7 +42,7 @@ std::unique_ptr<TDM> LoadProfiles(const TProfileServices& AServices) {
 
 int ProfileIndex(const TDM& ADM, std::optional<int> AProfileNumber) {
     if (!AProfileNumber) {
-        return ADM.FProfileIndex;
+        return ADM.ProfileIndex();
     }
     if (*AProfileNumber < 1 || *AProfileNumber > static_cast<int>(GAME_PROFILE_COUNT)) {
         throw ETransferError("game profile " + std::to_string(*AProfileNumber) +
@@ -93,7 +93,7 @@ TImportResult ImportProfile(const TProfileServices& AServices, const TImportRequ
 
     TImportResult Result;
     Result.FProfileNumber = Index + 1;
-    const TPROFILESETTINGINFO& Entry = DM->FProfileSettingGroup.ProfileSettingList[Index];
+    const TPROFILESETTINGINFO& Entry = DM->ProfileSettingGroup().ProfileSettingList[Index];
     try {
         if (!DM->StoreProfileInfo(Index)) {
             throw ETransferError("game profile " + std::to_string(Index + 1) + " (\"" +
@@ -113,7 +113,7 @@ TImportResult ImportProfile(const TProfileServices& AServices, const TImportRequ
     }
     // As the configuration application does after its own save: the monitor reloads the group,
     // the shared settings and the current profile from the registry.
-    Result.FProfileGroup = DM->FProfileGroupIndex;
+    Result.FProfileGroup = DM->ProfileGroupIndex();
     const platform::TWindowHandle Monitor = AServices.FWindows.FindTopWindow(MONITOR_WINDOW_CLASS);
     // Posted, not sent: a monitor that hangs must not hang the command line with it.
     Result.FMonitorTold = Monitor != 0 && AServices.FWindows.Post(

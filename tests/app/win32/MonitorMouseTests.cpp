@@ -150,7 +150,7 @@ protected:
 // Of the mouse's two interfaces and Wine's own devices, only the vendor collection is read; a
 // button the profile gives the mute function toggles the microphone, press by press.
 TEST_F(MonitorMouseTest, OnlyTheVendorCollectionIsReadAndTheMuteButtonTogglesTheMicrophone) {
-    FDM->FCurrentProfileInfo.ConfigInfo.ButtonFuncInfo[MUTE_KEY].nFunctionType = MUTE_FUNCTION;
+    FDM->EditCurrentProfileInfo().ConfigInfo.ButtonFuncInfo[MUTE_KEY].nFunctionType = MUTE_FUNCTION;
     StartMonitor();
     ASSERT_NE(FAudio.FLastVolume, nullptr)
         << "no capture endpoint: Wine needs PulseAudio's null source (scripts/wine-session)";

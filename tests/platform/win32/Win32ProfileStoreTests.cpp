@@ -61,8 +61,8 @@ protected:
 TEST_F(Win32ProfileStoreTest,
        AFirstRunStoresTheSharedRecordsAndFiveProfilesAndASecondRunLoadsThem) {
     auto First = Start();
-    EXPECT_EQ(First->FProfileGroupIndex, 0);
-    EXPECT_EQ(First->FProfileIndex, 0);
+    EXPECT_EQ(First->ProfileGroupIndex(), 0);
+    EXPECT_EQ(First->ProfileIndex(), 0);
     auto Group = FRegistry.ReadValue(VANTO_REGISTRY_KEY, u"VantoProfileSettingGroup.pfd");
     auto All = FRegistry.ReadValue(VANTO_REGISTRY_KEY, u"VantoProfile.pfd");
     ASSERT_TRUE(Group && All);
@@ -81,20 +81,25 @@ TEST_F(Win32ProfileStoreTest,
         ASSERT_TRUE(Bytes) << static_cast<char>(N);
         EXPECT_EQ(Bytes->size(), PROFILE_BLOCK_SIZE);
     }
-    EXPECT_EQ(First->FCurrentProfileInfo.ConfigInfo.ButtonCount, 7);
+    EXPECT_EQ(First->CurrentProfileInfo().ConfigInfo.ButtonCount, 7);
 
-    // What the configuration application stores is what the next start finds.
-    First->FProfileSettingGroup.CurrentProfileGroup = 1;
-    First->FProfileSettingGroup.ProfileIndexOfProfileGroup[1] = 3;
+    // What the configuration application stores, and the monitor then saves, is what the next
+    // start finds.
+    auto Stored = std::make_unique<TProfileSettingGroup>(First->ProfileSettingGroup());
+    Stored->ProfileIndexOfProfileGroup[1] = 3;
+    ASSERT_TRUE(FRegistry.WriteBinaryValue(VANTO_REGISTRY_KEY, u"VantoProfileSettingGroup.pfd",
+                                           Stored.get(), sizeof(*Stored)));
+    First->LoadProfileGroupSettingInfoFromRegistry();
+    ASSERT_TRUE(First->SwitchToProfileGroup(1));
     First->SaveProfileGroupSettingInfoToRegistry();
     auto Second = Start();
-    EXPECT_EQ(Second->FProfileGroupIndex, 1);
-    EXPECT_EQ(Second->FProfileIndex, 3);
+    EXPECT_EQ(Second->ProfileGroupIndex(), 1);
+    EXPECT_EQ(Second->ProfileIndex(), 3);
 }
 
 TEST_F(Win32ProfileStoreTest, ProfileFilesAreSavedWholeInTheDocumentsFolder) {
     auto DM = Start();
-    DM->FCurrentProfileInfo.ConfigInfo.ButtonFuncInfo[14].nFunctionType = 32;
+    DM->EditCurrentProfileInfo().ConfigInfo.ButtonFuncInfo[14].nFunctionType = 32;
     DM->SaveBackToCurrentProfileInfo();
     std::u16string File = DM->GetProfileFolder() + u"\\VantoProfile1.pfd";
     DM->SaveCurrentProfileInfoToFile(File);
