@@ -83,6 +83,19 @@ std::wstring HookLibraryBeside(const std::wstring& AExecutable) {
            L"uiHook.dll";
 }
 
+TMonitorCopy CopyMonitorToFolder(const std::wstring& AFolderName) {
+    wchar_t Temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, Temp);
+    TMonitorCopy Copy;
+    Copy.FFolder = std::wstring(Temp) + AFolderName + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(Copy.FFolder.c_str(), nullptr);
+    Copy.FExecutable = Copy.FFolder + L"\\VantoMon.exe";
+    CopyFileW(WindowsPathOf(VANTO_MONITOR_EXE).c_str(), Copy.FExecutable.c_str(), FALSE);
+    CopyFileW(HookLibraryBeside(WindowsPathOf(VANTO_MONITOR_EXE)).c_str(),
+              HookLibraryBeside(Copy.FExecutable).c_str(), FALSE);
+    return Copy;
+}
+
 std::wstring WindowsPathOf(const std::string& ABuildPath) {
     std::wstring Path(ABuildPath.begin(), ABuildPath.end());
     std::replace(Path.begin(), Path.end(), L'/', L'\\');

@@ -32,6 +32,14 @@ std::wstring WindowsPathOf(const std::string& ABuildPath);
 // The hook library that belongs beside an executable: the monitor loads it from its own folder.
 std::wstring HookLibraryBeside(const std::wstring& AExecutable);
 
+// The monitor copied with its hook library into a new folder of the temporary folder, as it would
+// be installed: no configuration application and no "config.ini" beside it.
+struct TMonitorCopy {
+    std::wstring FFolder;
+    std::wstring FExecutable;
+};
+TMonitorCopy CopyMonitorToFolder(const std::wstring& AFolderName);
+
 // What the configuration application is for the monitor: a top-level window of its class.
 // It notes every message of the application range it receives.
 class TConfigAppStandIn {

@@ -36,14 +36,9 @@ protected:
     // The monitor runs from a folder of its own, as it would be installed: no configuration
     // application and no "config.ini" beside it.
     static void SetUpTestSuite() {
-        wchar_t Temp[MAX_PATH] = {};
-        GetTempPathW(MAX_PATH, Temp);
-        FFolder = std::wstring(Temp) + L"VantoMonTest" + std::to_wstring(GetCurrentProcessId());
-        CreateDirectoryW(FFolder.c_str(), nullptr);
-        FExecutable = FFolder + L"\\VantoMon.exe";
-        CopyFileW(WindowsPathOf(VANTO_MONITOR_EXE).c_str(), FExecutable.c_str(), FALSE);
-        CopyFileW(HookLibraryBeside(WindowsPathOf(VANTO_MONITOR_EXE)).c_str(),
-                  HookLibraryBeside(FExecutable).c_str(), FALSE);
+        const TMonitorCopy Copy = CopyMonitorToFolder(L"VantoMonTest");
+        FFolder = Copy.FFolder;
+        FExecutable = Copy.FExecutable;
     }
 
     static void TearDownTestSuite() {

@@ -60,14 +60,9 @@ std::optional<std::vector<TStep>> ReadRecordedMacro() {
 class MonitorRecordingTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        wchar_t Temp[MAX_PATH] = {};
-        GetTempPathW(MAX_PATH, Temp);
-        FFolder = std::wstring(Temp) + L"VantoMonRecord" + std::to_wstring(GetCurrentProcessId());
-        CreateDirectoryW(FFolder.c_str(), nullptr);
-        FExecutable = FFolder + L"\\VantoMon.exe";
-        CopyFileW(WindowsPathOf(VANTO_MONITOR_EXE).c_str(), FExecutable.c_str(), FALSE);
-        CopyFileW(HookLibraryBeside(WindowsPathOf(VANTO_MONITOR_EXE)).c_str(),
-                  HookLibraryBeside(FExecutable).c_str(), FALSE);
+        const TMonitorCopy Copy = CopyMonitorToFolder(L"VantoMonRecord");
+        FFolder = Copy.FFolder;
+        FExecutable = Copy.FExecutable;
     }
 
     static void TearDownTestSuite() {
