@@ -61,22 +61,21 @@ private:
     TInterface* FPtr = nullptr;
 };
 
-// Our listener as COM sees it: reference-counted on its own, because the audio service holds
-// it too and may call it on any of its threads.
-class TComEndpointVolumeCallback final : public ::IAudioEndpointVolumeCallback {
+constexpr GUID MM_NOTIFICATION_CLIENT_IID = {
+    0x7991EEC9, 0x7E89, 0x4D85, {0x83, 0x90, 0x6C, 0x70, 0x3C, 0xEC, 0x60, 0xC0}};
+
+// A listener as COM sees it: reference-counted on its own, because the audio service holds it
+// too and may call it on any of its threads.
+template <typename TInterface, const GUID& AInterfaceIid> class TComListener : public TInterface {
 public:
-    explicit TComEndpointVolumeCallback(
-        std::shared_ptr<platform::IAudioEndpointVolumeCallback> ATarget)
-        : FTarget(std::move(ATarget)) {}
-    virtual ~TComEndpointVolumeCallback() = default;
+    virtual ~TComListener() = default;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID AIid, void** AObject) override {
         if (!AObject) {
             return E_POINTER;
         }
-        if (IsEqualIID(AIid, IID_IUnknown) ||
-            IsEqualIID(AIid, AUDIO_ENDPOINT_VOLUME_CALLBACK_IID)) {
-            *AObject = static_cast<::IAudioEndpointVolumeCallback*>(this);
+        if (IsEqualIID(AIid, IID_IUnknown) || IsEqualIID(AIid, AInterfaceIid)) {
+            *AObject = static_cast<TInterface*>(this);
             AddRef();
             return S_OK;
         }
@@ -91,18 +90,62 @@ public:
         }
         return Refs;
     }
+
+private:
+    std::atomic<ULONG> FRefs{1};
+};
+
+// Nothing may unwind into the audio service.
+template <typename TCall> void CallQuietly(TCall&& ACall) {
+    try {
+        ACall();
+    } catch (...) {
+    }
+}
+
+class TComEndpointVolumeCallback final
+    : public TComListener<::IAudioEndpointVolumeCallback, AUDIO_ENDPOINT_VOLUME_CALLBACK_IID> {
+public:
+    explicit TComEndpointVolumeCallback(
+        std::shared_ptr<platform::IAudioEndpointVolumeCallback> ATarget)
+        : FTarget(std::move(ATarget)) {}
+
     HRESULT STDMETHODCALLTYPE OnNotify(PAUDIO_VOLUME_NOTIFICATION_DATA) override {
-        // Nothing may unwind into the audio service.
-        try {
-            FTarget->OnNotify();
-        } catch (...) {
-        }
+        CallQuietly([this] { FTarget->OnNotify(); });
         return S_OK;
     }
 
 private:
-    std::atomic<ULONG> FRefs{1};
     std::shared_ptr<platform::IAudioEndpointVolumeCallback> FTarget;
+};
+
+// Endpoints added or removed only matter once their state says so, and the properties (names,
+// formats) not at all.
+class TComNotificationClient final
+    : public TComListener<::IMMNotificationClient, MM_NOTIFICATION_CLIENT_IID> {
+public:
+    explicit TComNotificationClient(
+        std::shared_ptr<platform::IAudioDeviceNotificationCallback> ATarget)
+        : FTarget(std::move(ATarget)) {}
+
+    HRESULT STDMETHODCALLTYPE OnDeviceStateChanged(LPCWSTR, DWORD) override {
+        CallQuietly([this] { FTarget->OnDeviceStateChanged(); });
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE OnDeviceAdded(LPCWSTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnDeviceRemoved(LPCWSTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnDefaultDeviceChanged(EDataFlow AFlow, ERole, LPCWSTR) override {
+        CallQuietly([this, AFlow] {
+            FTarget->OnDefaultDeviceChanged(static_cast<platform::TAudioDataFlow>(AFlow));
+        });
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE OnPropertyValueChanged(LPCWSTR, const PROPERTYKEY) override {
+        return S_OK;
+    }
+
+private:
+    std::shared_ptr<platform::IAudioDeviceNotificationCallback> FTarget;
 };
 
 class TEndpointVolume final : public platform::IAudioEndpointVolume {
@@ -181,6 +224,26 @@ public:
     explicit TDeviceEnumerator(TComRef<IMMDeviceEnumerator> AEnumerator)
         : FEnumerator(std::move(AEnumerator)) {}
 
+    ~TDeviceEnumerator() override {
+        // The service must stop calling a listener before its last reference goes.
+        for (const TComRef<TComNotificationClient>& Client : FClients) {
+            FEnumerator->UnregisterEndpointNotificationCallback(Client.Get());
+        }
+    }
+
+    bool RegisterEndpointNotificationCallback(
+        std::shared_ptr<platform::IAudioDeviceNotificationCallback> ACallback) override {
+        if (!ACallback) {
+            return false;
+        }
+        TComRef<TComNotificationClient> Client(new TComNotificationClient(std::move(ACallback)));
+        if (FAILED(FEnumerator->RegisterEndpointNotificationCallback(Client.Get()))) {
+            return false;
+        }
+        FClients.push_back(std::move(Client));
+        return true;
+    }
+
     std::unique_ptr<platform::IAudioDevice>
     DefaultAudioEndpoint(platform::TAudioDataFlow AFlow, platform::TAudioRole ARole) override {
         TComRef<::IMMDevice> Device;
@@ -195,6 +258,7 @@ public:
 
 private:
     TComRef<IMMDeviceEnumerator> FEnumerator;
+    std::vector<TComRef<TComNotificationClient>> FClients;
 };
 
 class TMixerDevice final : public platform::IMixerDevice {

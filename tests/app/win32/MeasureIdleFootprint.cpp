@@ -36,7 +36,9 @@ TFootprint FootprintOf(HANDLE AProcess) {
     Counters.cb = sizeof(Counters);
     GetProcessMemoryInfo(AProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&Counters),
                          sizeof(Counters));
-    return {Counters.WorkingSetSize, Counters.PrivateUsage};
+    // The committed private memory; Wine fills PagefileUsage, which Windows documents as the
+    // same figure, and leaves PrivateUsage at 0.
+    return {Counters.WorkingSetSize, std::max(Counters.PrivateUsage, Counters.PagefileUsage)};
 }
 
 std::set<std::wstring> ModulesOf(HANDLE AProcess) {
