@@ -26,6 +26,29 @@ constexpr GUID AUDIO_ENDPOINT_VOLUME_IID = {
 constexpr GUID AUDIO_ENDPOINT_VOLUME_CALLBACK_IID = {
     0x657804FA, 0xD6AD, 0x4496, {0x8A, 0x60, 0x35, 0x27, 0x52, 0xAF, 0x4F, 0x89}};
 
+// winmm, and with it the mixer's drivers, is loaded only on a system old enough to need the
+// mixer: a monitor that never mutes through it keeps no audio library in its process.
+HMODULE Winmm() {
+    static const HMODULE Library =
+        LoadLibraryExW(L"winmm.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return Library;
+}
+
+// Going through void (*)() keeps GCC from warning about the cast between function types.
+template <typename TFunction> TFunction* WinmmEntry(const char* AName) {
+    const HMODULE Library = Winmm();
+    return Library ? reinterpret_cast<TFunction*>(
+                         reinterpret_cast<void (*)()>(GetProcAddress(Library, AName)))
+                   : nullptr;
+}
+
+// A mixer call; without winmm it fails as a system without a mixer driver would.
+template <typename TFunction, typename... TArgs>
+MMRESULT CallMixer(const char* AName, TArgs... AArgs) {
+    TFunction* Function = WinmmEntry<TFunction>(AName);
+    return Function ? Function(AArgs...) : MMSYSERR_NODRIVER;
+}
+
 // One COM reference, released when it goes.
 template <typename TInterface> class TComRef {
 public:
@@ -264,7 +287,7 @@ private:
 class TMixerDevice final : public platform::IMixerDevice {
 public:
     explicit TMixerDevice(HMIXER AMixer) : FMixer(AMixer) {}
-    ~TMixerDevice() override { mixerClose(FMixer); }
+    ~TMixerDevice() override { CallMixer<decltype(mixerClose)>("mixerClose", FMixer); }
     TMixerDevice(const TMixerDevice&) = delete;
     TMixerDevice& operator=(const TMixerDevice&) = delete;
 
@@ -272,7 +295,9 @@ public:
         MIXERLINEW Line{};
         Line.cbStruct = sizeof(Line);
         Line.dwComponentType = AComponentType;
-        if (mixerGetLineInfoW(Object(), &Line, MIXER_GETLINEINFOF_COMPONENTTYPE | HANDLE_FLAG) !=
+        if (CallMixer<decltype(mixerGetLineInfoW)>(
+                "mixerGetLineInfoW", Object(), &Line,
+                static_cast<DWORD>(MIXER_GETLINEINFOF_COMPONENTTYPE | HANDLE_FLAG)) !=
             MMSYSERR_NOERROR) {
             return std::nullopt;
         }
@@ -290,8 +315,9 @@ public:
         Controls.cControls = 1;
         Controls.cbmxctrl = sizeof(Control);
         Controls.pamxctrl = &Control;
-        if (mixerGetLineControlsW(Object(), &Controls,
-                                  MIXER_GETLINECONTROLSF_ONEBYTYPE | HANDLE_FLAG) !=
+        if (CallMixer<decltype(mixerGetLineControlsW)>(
+                "mixerGetLineControlsW", Object(), &Controls,
+                static_cast<DWORD>(MIXER_GETLINECONTROLSF_ONEBYTYPE | HANDLE_FLAG)) !=
             MMSYSERR_NOERROR) {
             return std::nullopt;
         }
@@ -301,8 +327,9 @@ public:
     std::optional<bool> GetBooleanValue(std::uint32_t AControlId) override {
         MIXERCONTROLDETAILS_BOOLEAN Value{};
         MIXERCONTROLDETAILS Details = BooleanDetails(AControlId, Value);
-        if (mixerGetControlDetailsW(Object(), &Details,
-                                    MIXER_GETCONTROLDETAILSF_VALUE | HANDLE_FLAG) !=
+        if (CallMixer<decltype(mixerGetControlDetailsW)>(
+                "mixerGetControlDetailsW", Object(), &Details,
+                static_cast<DWORD>(MIXER_GETCONTROLDETAILSF_VALUE | HANDLE_FLAG)) !=
             MMSYSERR_NOERROR) {
             return std::nullopt;
         }
@@ -313,8 +340,9 @@ public:
         MIXERCONTROLDETAILS_BOOLEAN Value{};
         Value.fValue = AValue ? 1 : 0;
         MIXERCONTROLDETAILS Details = BooleanDetails(AControlId, Value);
-        return mixerSetControlDetails(Object(), &Details,
-                                      MIXER_SETCONTROLDETAILSF_VALUE | HANDLE_FLAG) ==
+        return CallMixer<decltype(mixerSetControlDetails)>(
+                   "mixerSetControlDetails", Object(), &Details,
+                   static_cast<DWORD>(MIXER_SETCONTROLDETAILSF_VALUE | HANDLE_FLAG)) ==
                MMSYSERR_NOERROR;
     }
 
@@ -375,13 +403,15 @@ std::unique_ptr<platform::IAudioDeviceEnumerator> TWin32Audio::CreateDeviceEnume
 }
 
 std::uint32_t TWin32Audio::MixerDeviceCount() {
-    return mixerGetNumDevs();
+    const auto GetNumDevs = WinmmEntry<decltype(mixerGetNumDevs)>("mixerGetNumDevs");
+    return GetNumDevs ? GetNumDevs() : 0;
 }
 
 std::unique_ptr<platform::IMixerDevice> TWin32Audio::OpenMixer(std::uint32_t ADeviceId) {
     HMIXER Mixer = nullptr;
-    if (mixerOpen(&Mixer, ADeviceId, 0, 0, MIXER_OBJECTF_MIXER | CALLBACK_NULL) !=
-            MMSYSERR_NOERROR ||
+    if (CallMixer<decltype(mixerOpen)>(
+            "mixerOpen", &Mixer, static_cast<UINT>(ADeviceId), DWORD_PTR{0}, DWORD_PTR{0},
+            static_cast<DWORD>(MIXER_OBJECTF_MIXER | CALLBACK_NULL)) != MMSYSERR_NOERROR ||
         !Mixer) {
         return nullptr;
     }
