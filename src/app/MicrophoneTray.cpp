@@ -72,11 +72,18 @@ void TMicrophoneTray::ProfileLoaded(const TMouseProfileInfo& AProfile) {
     }
 }
 
-void TMicrophoneTray::MutePressed() {
+std::optional<TMicrophoneState> TMicrophoneTray::MutePressed() {
     HoldAudio();
     FControl.MicrophoneMute();
+    if (!HasCoreAudio(FPlatform.FAudio)) {
+        return std::nullopt;
+    }
     // Read at once rather than wait for the notification, which some systems never send.
-    MicrophoneChanged();
+    const TMicrophoneState State = FWatcher.Current();
+    if (FShowState) {
+        ShowState(State);
+    }
+    return State;
 }
 
 void TMicrophoneTray::MicrophoneChanged() {

@@ -32,8 +32,9 @@ public:
 
     // After every load of the current profile, at start-up too.
     void ProfileLoaded(const TMouseProfileInfo& AProfile);
-    // The mouse's mute button.
-    void MutePressed();
+    // The mouse's mute button. The microphone's state after it, for whoever tells the user; none
+    // where the system cannot tell (the legacy mixer).
+    std::optional<TMicrophoneState> MutePressed();
     // WM_MICROPHONE_CHANGED.
     void MicrophoneChanged();
 
