@@ -1,5 +1,6 @@
 #include "app/VantoMonExMain.h"
 
+#include "app/MonitorOptions.h"
 #include "i18n/CarriedLanguageTable.h"
 #include "i18n/Translate.h"
 #include "platform/Utf16.h"
@@ -41,6 +42,9 @@ TVantoMonExMain::TVantoMonExMain(const platform::TPlatform& APlatform, TDM& ADM)
             return WindowProc(AMsg, AWParam, ALParam);
         });
     FDispatcher.SetMainWindow(FHandle);
+    FMicrophoneTray = std::make_unique<TMicrophoneTray>(
+        FPlatform, FAudioControl, FHandle, FTrayHint,
+        ReadMonitorOptions(FPlatform.FIni, FPlatform.FShell).FTrayMicrophoneState);
     FRecording.SetOwnerWindow(FHandle);
     uiHIDData1.OnData = [this](const std::u16string& ADeviceID, const std::u16string& ADevicePath,
                                std::uint8_t ReportID, const std::uint8_t* Data,
@@ -67,7 +71,7 @@ TLanguageForm TVantoMonExMain::LanguageForm() {
              // As a property setter does: the same hint again changes nothing on screen.
              if (AValue != FTrayHint) {
                  FTrayHint = AValue;
-                 FPlatform.FTray.SetHint(FTrayHint);
+                 FPlatform.FTray.SetHint(TrayHintWithState());
              }
          }});
     constexpr const char16_t* ITEM_NAMES[] = {u"Config1", u"About1", u"Exit1"};
@@ -112,15 +116,16 @@ void TVantoMonExMain::InitMonitor() {
     FFlags.MacroPlaying = false;
     ApplyLanguage();
     FFlags.MacroRecording = false;
-    // Older systems have no audio endpoints; their mute goes through the mixer.
-    const platform::TSystemVersion Version = FPlatform.FAudio.SystemVersion();
-    if (Version.FNtFamily && Version.FMajorVersion >= 6) {
-        FAudioControl.InitAudioEndpoint();
-    }
+    FMicrophoneTray->ProfileLoaded(FDM.CurrentProfileInfo());
 }
 
 void TVantoMonExMain::AddTrayIcon() {
-    FPlatform.FTray.Add(FHandle, WM_TRAY_ICON, FTrayHint);
+    FPlatform.FTray.Add(FHandle, WM_TRAY_ICON, TrayHintWithState());
+}
+
+// The language component may set the hint before the microphone's state exists.
+std::u16string TVantoMonExMain::TrayHintWithState() const {
+    return FMicrophoneTray ? FMicrophoneTray->Hint() : FTrayHint;
 }
 
 TMessageResult TVantoMonExMain::WindowProc(TMessageId AMsg, TWParam AWParam, TLParam ALParam) {
@@ -136,6 +141,9 @@ TMessageResult TVantoMonExMain::WindowProc(TMessageId AMsg, TWParam AWParam, TLP
         return 0;
     case WM_TRAY_ICON:
         HandleTrayIcon(ALParam);
+        return 0;
+    case WM_MICROPHONE_CHANGED:
+        FMicrophoneTray->MicrophoneChanged();
         return 0;
     case platform::WM_COMMAND_MESSAGE:
         return HandleCommand(AWParam) ? 0 : 1;
@@ -230,7 +238,7 @@ void TVantoMonExMain::WMButtonEvent(TWParam AWParam, TLParam ALParam) {
 void TVantoMonExMain::CarryOutButtonAction(const TButtonAction& AAction) {
     switch (AAction.FKind) {
     case EButtonAction::MicrophoneMute:
-        FAudioControl.MicrophoneMute();
+        FMicrophoneTray->MutePressed();
         break;
     case EButtonAction::PlayCurrentMacro:
         FPlayer.PlayCurrentMacro();
@@ -372,7 +380,7 @@ void TVantoMonExMain::ApplyLanguage() {
     for (std::size_t I = 0; I < FMenuCaptions.size(); ++I) {
         FMenuCaptions[I] = Translate(MENU_CAPTIONS[I]);
     }
-    FPlatform.FTray.SetHint(FTrayHint);
+    FPlatform.FTray.SetHint(TrayHintWithState());
 }
 
 void TVantoMonExMain::WMCfgProfileChanged(TLParam ALParam) {
@@ -384,6 +392,7 @@ void TVantoMonExMain::WMCfgProfileChanged(TLParam ALParam) {
     } catch (const EProfileError& Error) {
         ReportStorageError(Error);
     }
+    FMicrophoneTray->ProfileLoaded(FDM.CurrentProfileInfo());
     // Any program can send this message; only a profile the mouse has is stored.
     if (ALParam < 0 || ALParam > 1) {
         FPlatform.FDebug.Write(u"ProfileID not written: profile " +
@@ -399,6 +408,7 @@ void TVantoMonExMain::WMCfgSettingsChanged() {
     } catch (const EProfileError& Error) {
         ReportStorageError(Error);
     }
+    FMicrophoneTray->ProfileLoaded(FDM.CurrentProfileInfo());
     ApplyLanguage();
 }
 

@@ -3,6 +3,7 @@
 #include "app/AboutScene.h"
 #include "app/ButtonDispatch.h"
 #include "app/DeferredMessageBox.h"
+#include "app/MicrophoneTray.h"
 #include "app/RecordedMacroStore.h"
 #include "audio/MicrophoneMute.h"
 #include "device/FeatureReportTarget.h"
@@ -157,6 +158,7 @@ private:
     void ReportStorageError(const EProfileError& AError);
     void InitMonitor();
     void AddTrayIcon();
+    std::u16string TrayHintWithState() const;
     void StartMacroRecording();
     void StopMacroRecording(std::uint8_t AKeyIndex);
     TLanguageForm LanguageForm();
@@ -166,6 +168,8 @@ private:
     platform::TWindowHandle FHandle = 0;
     std::unique_ptr<TAboutWindow> FAboutWindow;
     std::u16string FTrayHint;
+    // Created once the window exists, which its notifications are posted to.
+    std::unique_ptr<TMicrophoneTray> FMicrophoneTray;
     std::u16string FApplicationTitle;
     std::array<std::u16string, 3> FMenuCaptions;
     // Set while the timer of that id runs: a WM_TIMER that anyone can post does nothing else.

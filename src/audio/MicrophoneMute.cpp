@@ -12,6 +12,9 @@ constexpr std::uint32_t MIXER_DEVICE_ID = 0;
 
 void TMyEndpointVolumeCallback::OnNotify() {
     FVolumeUpdating.store(true);
+    if (FOnChange) {
+        FOnChange();
+    }
     FVolumeUpdating.store(false);
 }
 
@@ -53,6 +56,29 @@ void TAudioControl::MicrophoneMute() {
     }
 }
 
+std::optional<bool> TAudioControl::ReadMute() {
+    try {
+        const TTaken Taken = TakeDefaultMicrophone(false);
+        if (Taken == TTaken::None) {
+            return std::nullopt;
+        }
+        if (const std::optional<bool> Muted = FEndpoint->GetMute()) {
+            return Muted;
+        }
+        // As for a press: the same microphone, plugged in again since it was taken.
+        if (Taken == TTaken::Kept && TakeDefaultMicrophone(true) == TTaken::Fresh) {
+            return FEndpoint->GetMute();
+        }
+    } catch (...) {
+    }
+    return std::nullopt;
+}
+
+void TAudioControl::Release() {
+    ReleaseMicrophone();
+    FMMDevEnum.reset();
+}
+
 TAudioControl::TTaken TAudioControl::TakeDefaultMicrophone(bool ARenew) {
     if (!FMMDevEnum) {
         FMMDevEnum = FAudio.CreateDeviceEnumerator();
@@ -75,7 +101,7 @@ TAudioControl::TTaken TAudioControl::TakeDefaultMicrophone(bool ARenew) {
             FMMDevId = std::move(Id);
             FEndpoint = std::move(Endpoint);
             FEndpoint->RegisterControlChangeNotify(
-                std::make_shared<TMyEndpointVolumeCallback>(FVolumeUpdating));
+                std::make_shared<TMyEndpointVolumeCallback>(FVolumeUpdating, FOnChange));
             return TTaken::Fresh;
         }
     }

@@ -4,7 +4,10 @@
 #include "platform/MessageBox.h"
 
 #include <atomic>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 
 namespace vanto {
 
@@ -12,16 +15,19 @@ namespace vanto {
 inline constexpr char16_t MIXER_LINE_ERROR_TEXT[] = u"GetLineInfo Error";
 inline constexpr char16_t MIXER_VALUE_ERROR_TEXT[] = u"SetControlDetails Error";
 
-// Registered with the endpoint so that the audio service has a listener; it only marks that a
-// change is being delivered. It runs on the audio service's thread, hence the atomic.
+// Registered with the endpoint so that the audio service has a listener; it marks that a
+// change is being delivered and tells the change listener, if any. It runs on the audio
+// service's thread, hence the atomic.
 class TMyEndpointVolumeCallback final : public platform::IAudioEndpointVolumeCallback {
 public:
-    explicit TMyEndpointVolumeCallback(std::atomic<bool>& AVolumeUpdating)
-        : FVolumeUpdating(AVolumeUpdating) {}
+    TMyEndpointVolumeCallback(std::atomic<bool>& AVolumeUpdating,
+                              std::function<void()> AOnChange = {})
+        : FVolumeUpdating(AVolumeUpdating), FOnChange(std::move(AOnChange)) {}
     void OnNotify() override;
 
 private:
     std::atomic<bool>& FVolumeUpdating;
+    const std::function<void()> FOnChange;
 };
 
 // The microphone mute toggle that the main form owns: Core Audio's default capture endpoint on
@@ -47,6 +53,15 @@ public:
     bool GetMixerMute();
     void SetMixerMute(bool AMute);
 
+    // The default microphone's mute as it is now; none when there is no microphone or its
+    // state cannot be read.
+    std::optional<bool> ReadMute();
+    // Lets go of every audio object; the next call takes what it needs afresh.
+    void Release();
+    // Called on the audio service's thread whenever the microphone held changes, by anyone;
+    // applies to the microphones taken from now on.
+    void SetChangeListener(std::function<void()> AOnChange) { FOnChange = std::move(AOnChange); }
+
     bool VolumeUpdating() const { return FVolumeUpdating.load(); }
     bool HasEndpoint() const { return FEndpoint != nullptr; }
 
@@ -65,6 +80,7 @@ private:
 
     platform::IAudio& FAudio;
     platform::IMessageBox& FMessageBox;
+    std::function<void()> FOnChange;
     // Declared before the endpoint objects so that it outlives their registration.
     std::atomic<bool> FVolumeUpdating{false};
     std::unique_ptr<platform::IAudioDeviceEnumerator> FMMDevEnum;

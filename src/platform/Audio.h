@@ -51,13 +51,31 @@ public:
     virtual std::unique_ptr<IAudioEndpointVolume> ActivateEndpointVolume() = 0;
 };
 
-// The audio service's list of endpoints.
+// Told when endpoints come and go or another one becomes the default, whoever caused it. The
+// platform calls it on a thread of its own, as it does the volume callback.
+class IAudioDeviceNotificationCallback {
+public:
+    virtual ~IAudioDeviceNotificationCallback() = default;
+    // Another endpoint of that flow became the default for some role, or none is left.
+    virtual void OnDefaultDeviceChanged(TAudioDataFlow AFlow) = 0;
+    // An endpoint was plugged in, unplugged, enabled or disabled.
+    virtual void OnDeviceStateChanged() = 0;
+};
+
+// The audio service's list of endpoints. Releasing it ends every registration made through it;
+// once the destructor has returned, no callback registered here runs again.
 class IAudioDeviceEnumerator {
 public:
     virtual ~IAudioDeviceEnumerator() = default;
     // None when there is no such endpoint (no device, or no audio service).
     virtual std::unique_ptr<IAudioDevice> DefaultAudioEndpoint(TAudioDataFlow AFlow,
                                                                TAudioRole ARole) = 0;
+    // The callback stays alive for as long as it is registered; false when the platform refused
+    // or tells nobody of such changes.
+    virtual bool
+    RegisterEndpointNotificationCallback(std::shared_ptr<IAudioDeviceNotificationCallback>) {
+        return false;
+    }
 };
 
 // One opened legacy mixer device; releasing it closes the device. Identifiers and types are

@@ -21,6 +21,10 @@ struct TMenuItem {
     std::u16string FCaption;
 };
 
+// The pictures the icon can show. The microphone's live state shows the plain picture; it is a
+// variant of its own so that the owner says what it means.
+enum class TTrayIconVariant { Plain, MicrophoneLive, MicrophoneMuted, NoMicrophone };
+
 // The icon in the notification area and its popup menu.
 class ITrayIcon {
 public:
@@ -29,6 +33,8 @@ public:
     virtual bool Add(TWindowHandle AOwner, TMessageId ACallbackMessage,
                      const std::u16string& AHint) = 0;
     virtual bool SetHint(const std::u16string& AHint) = 0;
+    // Kept when the icon is added again; an icon that has only one picture ignores it.
+    virtual void SetIconVariant(TTrayIconVariant) {}
     virtual void Remove() = 0;
     // Shows the menu at the cursor; the chosen item comes to the owner as WM_COMMAND_MESSAGE.
     virtual void ShowMenu(const std::vector<TMenuItem>& AItems) = 0;

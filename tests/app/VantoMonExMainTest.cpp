@@ -136,6 +136,38 @@ TEST_F(VantoMonExMainTest, ThePlayButtonReplaysMacroZeroAndTheMuteButtonTogglesT
     EXPECT_NE(FSim.FAudio.MicrophoneMuted(), Before);
 }
 
+// The factory profile has no mute button, and then the monitor holds no audio object at all. A
+// profile with one brings the microphone's state to the icon, which follows a new default
+// microphone too; a profile without one lets everything go again.
+TEST_F(VantoMonExMainTest, TheMicrophoneIsWatchedOnlyWhileTheProfileHasAMuteButton) {
+    using platform::TTrayIconVariant;
+    EXPECT_EQ(FSim.FAudio.EnumeratorsCreated(), 0u);
+    EXPECT_EQ(FSim.FTray.Variant(), TTrayIconVariant::Plain);
+    const auto Factory = std::make_unique<TMouseProfileInfo>(FDM.CurrentProfileInfo());
+    auto WithMute = std::make_unique<TMouseProfileInfo>(*Factory);
+    WithMute->ConfigInfo.ButtonFuncInfo[4].nFunctionType = FUNCTION_TYPE_MICROPHONE_MUTE;
+    Store(u"VantoProfile1.pfd", *WithMute);
+    FSim.FWindows.Send(FMain->Handle(), WM_CFG_PROFILE_CHANGED, 0, 0);
+    EXPECT_EQ(FSim.FTray.Variant(), TTrayIconVariant::MicrophoneLive);
+    EXPECT_EQ(FSim.FTray.Hint(), FMain->TrayHint() + u"\nMicrophone on");
+
+    // A headset becomes the default; muting it from elsewhere reaches the icon only when the
+    // monitor moved its listener to the headset.
+    FSim.FAudio.SetDefaultMicrophone(FSim.FAudio.AddMicrophone());
+    FSim.Settle();
+    FSim.FAudio.SetMicrophoneMuted(true);
+    FSim.Settle();
+    EXPECT_EQ(FSim.FTray.Variant(), TTrayIconVariant::MicrophoneMuted);
+    EXPECT_FALSE(FSim.FAudio.MicrophoneMuted(0));
+
+    Store(u"VantoProfile1.pfd", *Factory);
+    FSim.FWindows.Send(FMain->Handle(), WM_CFG_PROFILE_CHANGED, 0, 0);
+    EXPECT_EQ(FSim.FTray.Variant(), TTrayIconVariant::Plain);
+    EXPECT_EQ(FSim.FTray.Hint(), FMain->TrayHint());
+    EXPECT_EQ(FSim.FAudio.RegisteredCallbacks(), 0u);
+    EXPECT_EQ(FSim.FAudio.RegisteredDeviceCallbacks(), 0u);
+}
+
 TEST_F(VantoMonExMainTest, ABurstOfArrivalsGivesOneReopenAfterTheLast) {
     FSim.FWindows.AdvanceTime(3000);
     const std::size_t Opened = MouseOpens();

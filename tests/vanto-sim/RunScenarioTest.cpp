@@ -466,5 +466,31 @@ TEST(RunScenarioTest, AProfileStoredAfterARecordingSurvivesDumpAndLoad) {
     std::filesystem::remove_all(Folder);
 }
 
+// The icon shows the microphone only while a button mutes it, and then follows every change:
+// the mouse's button, another program, the microphone unplugged and plugged in again.
+TEST(RunScenarioTest, TheTrayIconFollowsTheMicrophoneWhileAButtonMutesIt) {
+    const TRun Run = RunText("wait 3000\nmic-mute on\ncfg-button 3 mute\npress 3\n"
+                             "mic-mute on\nmic-unplug\npress 3\nmic-plug\n"
+                             "cfg-button 3 play\nmic-mute off\nmenu Exit\n");
+    ASSERT_EQ(Run.FStatus, 0) << Run.FErr;
+    std::vector<std::string> States;
+    for (const TTraceLine& Line : Run.FLines) {
+        if (Line.FText.starts_with("> ") || Line.FText.starts_with("tray: microphone") ||
+            Line.FText == "tray: no microphone" || Line.FText == "tray: plain icon") {
+            States.push_back(Line.FText);
+        }
+    }
+    // Before the profile has a mute button, another program's mute shows nothing; a change to
+    // the state already shown shows nothing either.
+    EXPECT_THAT(States,
+                testing::ElementsAre("> wait 3000", "> mic-mute on", "> cfg-button 3 mute",
+                                     "tray: microphone muted", "> press 3", "tray: microphone on",
+                                     "> mic-mute on", "tray: microphone muted", "> mic-unplug",
+                                     "tray: no microphone", "> press 3", "> mic-plug",
+                                     "tray: microphone muted", "> cfg-button 3 play",
+                                     "tray: plain icon", "> mic-mute off", "> menu Exit"));
+    EXPECT_THAT(Run.Texts(), Contains(HasSubstr("No microphone found")));
+}
+
 } // namespace
 } // namespace vanto::simrun

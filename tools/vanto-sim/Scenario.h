@@ -33,6 +33,9 @@ enum class TCommandKind {
     MouseReadError, // mouse-read-error CODE: every later read of the mouse fails with it
     MouseReadOk,    // mouse-read-ok
     Import,         // import FILE.json [PROFILE] [--force]: vantoctl's import on this machine
+    MicMute,        // mic-mute on|off: another program mutes or unmutes the default microphone
+    MicUnplug,      // mic-unplug
+    MicPlug,        // mic-plug
 };
 
 enum class TMenuChoice { Config, About, Exit };
@@ -40,14 +43,15 @@ enum class TMouseButton { Left, Right, Middle, Back, Forward };
 enum class TDumpKind { Profile, Registry, Mouse };
 enum class TButtonFunction { Mute, Play, Record };
 enum class TPlaybackWaits { Instant, Clock };
+enum class TOnOff { On, Off };
 
 struct TCommand {
     std::size_t FLine = 0;
     TCommandKind FKind = TCommandKind::Wait;
     std::string FText; // the command as written, without its comment
     // The arguments, by kind: the number, the message with its two parameters, or the index of
-    // the word chosen (menu item, mouse button, dump kind, playback waits; a wheel notch is +1
-    // up, -1 down); cfg-button has the key and then the function's word.
+    // the word chosen (menu item, mouse button, dump kind, playback waits, on/off; a wheel notch is
+    // +1 up, -1 down); cfg-button has the key and then the function's word.
     std::int64_t FArg0 = 0;
     std::int64_t FArg1 = 0;
     std::int64_t FArg2 = 0;

@@ -233,6 +233,14 @@ void TSimSession::ExecuteUserCommand(const TCommand& ACommand) {
     case TCommandKind::Wheel:
         FUserInput->Wheel(static_cast<int>(ACommand.FArg0));
         break;
+    // Another program or the user at the machine: the audio service tells whoever listens.
+    case TCommandKind::MicMute:
+        FSim.FAudio.SetMicrophoneMuted(static_cast<TOnOff>(ACommand.FArg0) == TOnOff::On);
+        break;
+    case TCommandKind::MicUnplug:
+    case TCommandKind::MicPlug:
+        FSim.FAudio.SetMicrophonePresent(ACommand.FKind == TCommandKind::MicPlug);
+        break;
     default:
         Dump(static_cast<TDumpKind>(ACommand.FArg0));
         break;

@@ -298,6 +298,28 @@ void TTracingTrayIcon::ShowMenu(const std::vector<platform::TMenuItem>& AItems) 
     FInner.ShowMenu(AItems);
 }
 
+// Only a change is traced: the icon shows a state, not each time it was told it.
+void TTracingTrayIcon::SetIconVariant(platform::TTrayIconVariant AVariant) {
+    if (AVariant != FVariant) {
+        FVariant = AVariant;
+        switch (AVariant) {
+        case platform::TTrayIconVariant::MicrophoneLive:
+            FTrace.Line("tray: microphone on");
+            break;
+        case platform::TTrayIconVariant::MicrophoneMuted:
+            FTrace.Line("tray: microphone muted");
+            break;
+        case platform::TTrayIconVariant::NoMicrophone:
+            FTrace.Line("tray: no microphone");
+            break;
+        case platform::TTrayIconVariant::Plain:
+            FTrace.Line("tray: plain icon");
+            break;
+        }
+    }
+    FInner.SetIconVariant(AVariant);
+}
+
 std::unique_ptr<platform::ISceneWindow> TTracingSceneWindows::CreateSceneWindow(
     platform::TWindowHandle AOwner, platform::TMessageId AClickMessage,
     platform::TScenePlacement APlacement, const platform::TSceneWindowStyle& AStyle) {

@@ -144,6 +144,7 @@ public:
     void Remove() override;
     void ShowMenu(const std::vector<platform::TMenuItem>& AItems) override;
     platform::TMessageId TaskbarCreatedMessage() override { return FInner.TaskbarCreatedMessage(); }
+    void SetIconVariant(platform::TTrayIconVariant AVariant) override;
 
     const std::vector<platform::TMenuItem>& LastMenu() const { return FLastMenu; }
 
@@ -151,6 +152,7 @@ private:
     platform::ITrayIcon& FInner;
     TTrace& FTrace;
     std::vector<platform::TMenuItem> FLastMenu;
+    platform::TTrayIconVariant FVariant = platform::TTrayIconVariant::Plain;
 };
 
 class TTracingSceneWindows final : public platform::ISceneWindows {

@@ -8,6 +8,7 @@
 
 namespace vanto::sim {
 
+using platform::IAudioDeviceNotificationCallback;
 using platform::IAudioEndpointVolumeCallback;
 
 struct TSimAudio::TMicrophone {
@@ -38,6 +39,9 @@ struct TSimAudio::TState {
     std::vector<
         std::tuple<std::uint64_t, std::size_t, std::shared_ptr<IAudioEndpointVolumeCallback>>>
         FCallbacks;
+    // Registration, listener: the enumerators' device notifications.
+    std::vector<std::pair<std::uint64_t, std::shared_ptr<IAudioDeviceNotificationCallback>>>
+        FDeviceCallbacks;
 
     TSimMixerSetup FMixer;
     bool FMixerMicrophoneMuted = false;
@@ -65,6 +69,25 @@ struct TSimAudio::TState {
         }
         for (const auto& Callback : Callbacks) {
             Callback->OnNotify();
+        }
+    }
+
+    // A microphone came or went (ADefaultChanged: the default capture endpoint is another one).
+    void DeliverDeviceChange(bool ADefaultChanged) {
+        std::lock_guard Notifying(FNotifyLock);
+        std::vector<std::shared_ptr<IAudioDeviceNotificationCallback>> Callbacks;
+        {
+            std::lock_guard Guard(FLock);
+            for (const auto& Entry : FDeviceCallbacks) {
+                Callbacks.push_back(Entry.second);
+            }
+        }
+        for (const auto& Callback : Callbacks) {
+            if (ADefaultChanged) {
+                Callback->OnDefaultDeviceChanged(platform::TAudioDataFlow::Capture);
+            } else {
+                Callback->OnDeviceStateChanged();
+            }
         }
     }
 };
@@ -153,6 +176,28 @@ class TSimAudio::TEnumerator final : public platform::IAudioDeviceEnumerator {
 public:
     explicit TEnumerator(std::shared_ptr<TState> AState) : FState(std::move(AState)) {}
 
+    ~TEnumerator() override {
+        std::lock_guard Notifying(FState->FNotifyLock);
+        std::lock_guard Guard(FState->FLock);
+        std::erase_if(FState->FDeviceCallbacks, [this](const auto& AEntry) {
+            return std::find(FRegistrations.begin(), FRegistrations.end(), AEntry.first) !=
+                   FRegistrations.end();
+        });
+    }
+
+    bool RegisterEndpointNotificationCallback(
+        std::shared_ptr<IAudioDeviceNotificationCallback> ACallback) override {
+        if (!ACallback) {
+            return false;
+        }
+        std::lock_guard Notifying(FState->FNotifyLock);
+        std::lock_guard Guard(FState->FLock);
+        const std::uint64_t Registration = FState->FNextRegistration++;
+        FState->FDeviceCallbacks.emplace_back(Registration, std::move(ACallback));
+        FRegistrations.push_back(Registration);
+        return true;
+    }
+
     std::unique_ptr<platform::IAudioDevice>
     DefaultAudioEndpoint(platform::TAudioDataFlow AFlow, platform::TAudioRole ARole) override {
         std::lock_guard Guard(FState->FLock);
@@ -169,6 +214,7 @@ public:
 
 private:
     std::shared_ptr<TState> FState;
+    std::vector<std::uint64_t> FRegistrations;
 };
 
 class TSimAudio::TMixerDevice final : public platform::IMixerDevice {
@@ -296,12 +342,19 @@ void TSimAudio::SetServiceAvailable(bool AAvailable) {
 }
 
 void TSimAudio::SetMicrophonePresent(bool APresent) {
-    std::lock_guard Guard(FState->FLock);
-    TMicrophone& Default = FState->FMicrophones[FState->FDefault];
-    if (Default.FPresent && !APresent) {
-        ++Default.FUnplugs;
+    bool Changed = false;
+    {
+        std::lock_guard Guard(FState->FLock);
+        TMicrophone& Default = FState->FMicrophones[FState->FDefault];
+        if (Default.FPresent && !APresent) {
+            ++Default.FUnplugs;
+        }
+        Changed = Default.FPresent != APresent;
+        Default.FPresent = APresent;
     }
-    Default.FPresent = APresent;
+    if (Changed) {
+        FState->DeliverDeviceChange(false);
+    }
 }
 
 std::size_t TSimAudio::AddMicrophone() {
@@ -311,8 +364,15 @@ std::size_t TSimAudio::AddMicrophone() {
 }
 
 void TSimAudio::SetDefaultMicrophone(std::size_t AMicrophone) {
-    std::lock_guard Guard(FState->FLock);
-    FState->FDefault = AMicrophone < FState->FMicrophones.size() ? AMicrophone : FState->FDefault;
+    bool Changed = false;
+    {
+        std::lock_guard Guard(FState->FLock);
+        Changed = AMicrophone < FState->FMicrophones.size() && AMicrophone != FState->FDefault;
+        FState->FDefault = Changed ? AMicrophone : FState->FDefault;
+    }
+    if (Changed) {
+        FState->DeliverDeviceChange(true);
+    }
 }
 
 void TSimAudio::SetActivateFails(bool AFails) {
@@ -362,6 +422,11 @@ std::size_t TSimAudio::EndpointRequests() const {
 std::size_t TSimAudio::RegisteredCallbacks() const {
     std::lock_guard Guard(FState->FLock);
     return FState->FCallbacks.size();
+}
+
+std::size_t TSimAudio::RegisteredDeviceCallbacks() const {
+    std::lock_guard Guard(FState->FLock);
+    return FState->FDeviceCallbacks.size();
 }
 
 std::size_t TSimAudio::NotificationsDelivered() const {

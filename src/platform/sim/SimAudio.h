@@ -48,6 +48,8 @@ public:
     void SetServiceAvailable(bool AAvailable);
     // Plugs or unplugs the default microphone; unplugged, there is no default capture endpoint.
     // Whatever it handed out before it was unplugged answers no more, also once it is back.
+    // Plugging, unplugging and choosing another default are told to the enumerators' device
+    // callbacks on the calling thread.
     void SetMicrophonePresent(bool APresent);
     void SetActivateFails(bool AFails);
     // Plugs in one more microphone and gives its number; the first one is 0.
@@ -66,6 +68,7 @@ public:
     std::size_t EnumeratorsCreated() const;
     std::size_t EndpointRequests() const;
     std::size_t RegisteredCallbacks() const;
+    std::size_t RegisteredDeviceCallbacks() const;
     std::size_t NotificationsDelivered() const;
     // Flow and role of the last endpoint request.
     platform::TAudioDataFlow LastRequestedFlow() const;

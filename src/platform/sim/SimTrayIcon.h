@@ -18,6 +18,7 @@ public:
              const std::u16string& AHint) override;
     bool SetHint(const std::u16string& AHint) override;
     void Remove() override { FVisible = false; }
+    void SetIconVariant(platform::TTrayIconVariant AVariant) override { FVariant = AVariant; }
     void ShowMenu(const std::vector<platform::TMenuItem>& AItems) override { FMenu = AItems; }
     platform::TMessageId TaskbarCreatedMessage() override { return TASKBAR_CREATED; }
 
@@ -27,6 +28,7 @@ public:
 
     bool Visible() const { return FVisible; }
     const std::u16string& Hint() const { return FHint; }
+    platform::TTrayIconVariant Variant() const { return FVariant; }
     const std::vector<platform::TMenuItem>& LastMenu() const { return FMenu; }
     int AddCount() const { return FAddCount; }
 
@@ -37,6 +39,7 @@ private:
     platform::TWindowHandle FOwner = 0;
     platform::TMessageId FCallbackMessage = 0;
     std::u16string FHint;
+    platform::TTrayIconVariant FVariant = platform::TTrayIconVariant::Plain;
     std::vector<platform::TMenuItem> FMenu;
     bool FVisible = false;
     int FAddCount = 0;

@@ -26,6 +26,29 @@ constexpr GUID AUDIO_ENDPOINT_VOLUME_IID = {
 constexpr GUID AUDIO_ENDPOINT_VOLUME_CALLBACK_IID = {
     0x657804FA, 0xD6AD, 0x4496, {0x8A, 0x60, 0x35, 0x27, 0x52, 0xAF, 0x4F, 0x89}};
 
+// winmm, and with it the mixer's drivers, is loaded only on a system old enough to need the
+// mixer: a monitor that never mutes through it keeps no audio library in its process.
+HMODULE Winmm() {
+    static const HMODULE Library =
+        LoadLibraryExW(L"winmm.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return Library;
+}
+
+// Going through void (*)() keeps GCC from warning about the cast between function types.
+template <typename TFunction> TFunction* WinmmEntry(const char* AName) {
+    const HMODULE Library = Winmm();
+    return Library ? reinterpret_cast<TFunction*>(
+                         reinterpret_cast<void (*)()>(GetProcAddress(Library, AName)))
+                   : nullptr;
+}
+
+// A mixer call; without winmm it fails as a system without a mixer driver would.
+template <typename TFunction, typename... TArgs>
+MMRESULT CallMixer(const char* AName, TArgs... AArgs) {
+    TFunction* Function = WinmmEntry<TFunction>(AName);
+    return Function ? Function(AArgs...) : MMSYSERR_NODRIVER;
+}
+
 // One COM reference, released when it goes.
 template <typename TInterface> class TComRef {
 public:
@@ -61,22 +84,21 @@ private:
     TInterface* FPtr = nullptr;
 };
 
-// Our listener as COM sees it: reference-counted on its own, because the audio service holds
-// it too and may call it on any of its threads.
-class TComEndpointVolumeCallback final : public ::IAudioEndpointVolumeCallback {
+constexpr GUID MM_NOTIFICATION_CLIENT_IID = {
+    0x7991EEC9, 0x7E89, 0x4D85, {0x83, 0x90, 0x6C, 0x70, 0x3C, 0xEC, 0x60, 0xC0}};
+
+// A listener as COM sees it: reference-counted on its own, because the audio service holds it
+// too and may call it on any of its threads.
+template <typename TInterface, const GUID& AInterfaceIid> class TComListener : public TInterface {
 public:
-    explicit TComEndpointVolumeCallback(
-        std::shared_ptr<platform::IAudioEndpointVolumeCallback> ATarget)
-        : FTarget(std::move(ATarget)) {}
-    virtual ~TComEndpointVolumeCallback() = default;
+    virtual ~TComListener() = default;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID AIid, void** AObject) override {
         if (!AObject) {
             return E_POINTER;
         }
-        if (IsEqualIID(AIid, IID_IUnknown) ||
-            IsEqualIID(AIid, AUDIO_ENDPOINT_VOLUME_CALLBACK_IID)) {
-            *AObject = static_cast<::IAudioEndpointVolumeCallback*>(this);
+        if (IsEqualIID(AIid, IID_IUnknown) || IsEqualIID(AIid, AInterfaceIid)) {
+            *AObject = static_cast<TInterface*>(this);
             AddRef();
             return S_OK;
         }
@@ -91,18 +113,62 @@ public:
         }
         return Refs;
     }
+
+private:
+    std::atomic<ULONG> FRefs{1};
+};
+
+// Nothing may unwind into the audio service.
+template <typename TCall> void CallQuietly(TCall&& ACall) {
+    try {
+        ACall();
+    } catch (...) {
+    }
+}
+
+class TComEndpointVolumeCallback final
+    : public TComListener<::IAudioEndpointVolumeCallback, AUDIO_ENDPOINT_VOLUME_CALLBACK_IID> {
+public:
+    explicit TComEndpointVolumeCallback(
+        std::shared_ptr<platform::IAudioEndpointVolumeCallback> ATarget)
+        : FTarget(std::move(ATarget)) {}
+
     HRESULT STDMETHODCALLTYPE OnNotify(PAUDIO_VOLUME_NOTIFICATION_DATA) override {
-        // Nothing may unwind into the audio service.
-        try {
-            FTarget->OnNotify();
-        } catch (...) {
-        }
+        CallQuietly([this] { FTarget->OnNotify(); });
         return S_OK;
     }
 
 private:
-    std::atomic<ULONG> FRefs{1};
     std::shared_ptr<platform::IAudioEndpointVolumeCallback> FTarget;
+};
+
+// Endpoints added or removed only matter once their state says so, and the properties (names,
+// formats) not at all.
+class TComNotificationClient final
+    : public TComListener<::IMMNotificationClient, MM_NOTIFICATION_CLIENT_IID> {
+public:
+    explicit TComNotificationClient(
+        std::shared_ptr<platform::IAudioDeviceNotificationCallback> ATarget)
+        : FTarget(std::move(ATarget)) {}
+
+    HRESULT STDMETHODCALLTYPE OnDeviceStateChanged(LPCWSTR, DWORD) override {
+        CallQuietly([this] { FTarget->OnDeviceStateChanged(); });
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE OnDeviceAdded(LPCWSTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnDeviceRemoved(LPCWSTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnDefaultDeviceChanged(EDataFlow AFlow, ERole, LPCWSTR) override {
+        CallQuietly([this, AFlow] {
+            FTarget->OnDefaultDeviceChanged(static_cast<platform::TAudioDataFlow>(AFlow));
+        });
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE OnPropertyValueChanged(LPCWSTR, const PROPERTYKEY) override {
+        return S_OK;
+    }
+
+private:
+    std::shared_ptr<platform::IAudioDeviceNotificationCallback> FTarget;
 };
 
 class TEndpointVolume final : public platform::IAudioEndpointVolume {
@@ -181,6 +247,26 @@ public:
     explicit TDeviceEnumerator(TComRef<IMMDeviceEnumerator> AEnumerator)
         : FEnumerator(std::move(AEnumerator)) {}
 
+    ~TDeviceEnumerator() override {
+        // The service must stop calling a listener before its last reference goes.
+        for (const TComRef<TComNotificationClient>& Client : FClients) {
+            FEnumerator->UnregisterEndpointNotificationCallback(Client.Get());
+        }
+    }
+
+    bool RegisterEndpointNotificationCallback(
+        std::shared_ptr<platform::IAudioDeviceNotificationCallback> ACallback) override {
+        if (!ACallback) {
+            return false;
+        }
+        TComRef<TComNotificationClient> Client(new TComNotificationClient(std::move(ACallback)));
+        if (FAILED(FEnumerator->RegisterEndpointNotificationCallback(Client.Get()))) {
+            return false;
+        }
+        FClients.push_back(std::move(Client));
+        return true;
+    }
+
     std::unique_ptr<platform::IAudioDevice>
     DefaultAudioEndpoint(platform::TAudioDataFlow AFlow, platform::TAudioRole ARole) override {
         TComRef<::IMMDevice> Device;
@@ -195,12 +281,13 @@ public:
 
 private:
     TComRef<IMMDeviceEnumerator> FEnumerator;
+    std::vector<TComRef<TComNotificationClient>> FClients;
 };
 
 class TMixerDevice final : public platform::IMixerDevice {
 public:
     explicit TMixerDevice(HMIXER AMixer) : FMixer(AMixer) {}
-    ~TMixerDevice() override { mixerClose(FMixer); }
+    ~TMixerDevice() override { CallMixer<decltype(mixerClose)>("mixerClose", FMixer); }
     TMixerDevice(const TMixerDevice&) = delete;
     TMixerDevice& operator=(const TMixerDevice&) = delete;
 
@@ -208,7 +295,9 @@ public:
         MIXERLINEW Line{};
         Line.cbStruct = sizeof(Line);
         Line.dwComponentType = AComponentType;
-        if (mixerGetLineInfoW(Object(), &Line, MIXER_GETLINEINFOF_COMPONENTTYPE | HANDLE_FLAG) !=
+        if (CallMixer<decltype(mixerGetLineInfoW)>(
+                "mixerGetLineInfoW", Object(), &Line,
+                static_cast<DWORD>(MIXER_GETLINEINFOF_COMPONENTTYPE | HANDLE_FLAG)) !=
             MMSYSERR_NOERROR) {
             return std::nullopt;
         }
@@ -226,8 +315,9 @@ public:
         Controls.cControls = 1;
         Controls.cbmxctrl = sizeof(Control);
         Controls.pamxctrl = &Control;
-        if (mixerGetLineControlsW(Object(), &Controls,
-                                  MIXER_GETLINECONTROLSF_ONEBYTYPE | HANDLE_FLAG) !=
+        if (CallMixer<decltype(mixerGetLineControlsW)>(
+                "mixerGetLineControlsW", Object(), &Controls,
+                static_cast<DWORD>(MIXER_GETLINECONTROLSF_ONEBYTYPE | HANDLE_FLAG)) !=
             MMSYSERR_NOERROR) {
             return std::nullopt;
         }
@@ -237,8 +327,9 @@ public:
     std::optional<bool> GetBooleanValue(std::uint32_t AControlId) override {
         MIXERCONTROLDETAILS_BOOLEAN Value{};
         MIXERCONTROLDETAILS Details = BooleanDetails(AControlId, Value);
-        if (mixerGetControlDetailsW(Object(), &Details,
-                                    MIXER_GETCONTROLDETAILSF_VALUE | HANDLE_FLAG) !=
+        if (CallMixer<decltype(mixerGetControlDetailsW)>(
+                "mixerGetControlDetailsW", Object(), &Details,
+                static_cast<DWORD>(MIXER_GETCONTROLDETAILSF_VALUE | HANDLE_FLAG)) !=
             MMSYSERR_NOERROR) {
             return std::nullopt;
         }
@@ -249,8 +340,9 @@ public:
         MIXERCONTROLDETAILS_BOOLEAN Value{};
         Value.fValue = AValue ? 1 : 0;
         MIXERCONTROLDETAILS Details = BooleanDetails(AControlId, Value);
-        return mixerSetControlDetails(Object(), &Details,
-                                      MIXER_SETCONTROLDETAILSF_VALUE | HANDLE_FLAG) ==
+        return CallMixer<decltype(mixerSetControlDetails)>(
+                   "mixerSetControlDetails", Object(), &Details,
+                   static_cast<DWORD>(MIXER_SETCONTROLDETAILSF_VALUE | HANDLE_FLAG)) ==
                MMSYSERR_NOERROR;
     }
 
@@ -311,13 +403,15 @@ std::unique_ptr<platform::IAudioDeviceEnumerator> TWin32Audio::CreateDeviceEnume
 }
 
 std::uint32_t TWin32Audio::MixerDeviceCount() {
-    return mixerGetNumDevs();
+    const auto GetNumDevs = WinmmEntry<decltype(mixerGetNumDevs)>("mixerGetNumDevs");
+    return GetNumDevs ? GetNumDevs() : 0;
 }
 
 std::unique_ptr<platform::IMixerDevice> TWin32Audio::OpenMixer(std::uint32_t ADeviceId) {
     HMIXER Mixer = nullptr;
-    if (mixerOpen(&Mixer, ADeviceId, 0, 0, MIXER_OBJECTF_MIXER | CALLBACK_NULL) !=
-            MMSYSERR_NOERROR ||
+    if (CallMixer<decltype(mixerOpen)>(
+            "mixerOpen", &Mixer, static_cast<UINT>(ADeviceId), DWORD_PTR{0}, DWORD_PTR{0},
+            static_cast<DWORD>(MIXER_OBJECTF_MIXER | CALLBACK_NULL)) != MMSYSERR_NOERROR ||
         !Mixer) {
         return nullptr;
     }

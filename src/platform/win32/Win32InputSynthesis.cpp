@@ -50,6 +50,17 @@ void (*Entry(HMODULE AModule, const char* AName))() {
     return reinterpret_cast<void (*)()>(GetProcAddress(AModule, AName));
 }
 
+// The timer period lives in winmm, which is loaded only for a playback that needs it: an idle
+// monitor keeps no audio library in its process.
+void SetTimerPeriod(const char* AName) {
+    static const HMODULE Winmm =
+        LoadLibraryExW(L"winmm.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    using TTimePeriod = UINT(WINAPI*)(UINT);
+    if (const auto Period = Winmm ? reinterpret_cast<TTimePeriod>(Entry(Winmm, AName)) : nullptr) {
+        Period(1);
+    }
+}
+
 } // namespace
 
 const char* WaitTimerKindName(TWaitTimerKind AKind) {
@@ -233,7 +244,7 @@ void TWin32InputSynthesis::BeginPlayback() noexcept {
         return;
     }
     if (FKind != TWaitTimerKind::HighResolution) {
-        timeBeginPeriod(1);
+        SetTimerPeriod("timeBeginPeriod");
     }
     RaiseThread();
 }
@@ -244,7 +255,7 @@ void TWin32InputSynthesis::EndPlayback() noexcept {
     }
     RestoreThread();
     if (FKind != TWaitTimerKind::HighResolution) {
-        timeEndPeriod(1);
+        SetTimerPeriod("timeEndPeriod");
     }
 }
 

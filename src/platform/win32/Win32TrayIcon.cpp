@@ -15,18 +15,34 @@ namespace {
 
 // One icon per owner window: the shell tells icons apart by window and this id.
 constexpr UINT TRAY_ICON_ID = 1;
-// The icon resource the executable carries.
+// The icon resources the executable carries: the application's icon, then the microphone's
+// muted and missing variants of it.
 constexpr WORD APPLICATION_ICON_RESOURCE = 1;
+constexpr WORD MICROPHONE_MUTED_ICON_RESOURCE = 2;
+constexpr WORD NO_MICROPHONE_ICON_RESOURCE = 3;
+
+WORD IconResourceOf(platform::TTrayIconVariant AVariant) {
+    switch (AVariant) {
+    case platform::TTrayIconVariant::MicrophoneMuted:
+        return MICROPHONE_MUTED_ICON_RESOURCE;
+    case platform::TTrayIconVariant::NoMicrophone:
+        return NO_MICROPHONE_ICON_RESOURCE;
+    case platform::TTrayIconVariant::Plain:
+    case platform::TTrayIconVariant::MicrophoneLive:
+        break;
+    }
+    return APPLICATION_ICON_RESOURCE;
+}
 
 HWND ToHwnd(platform::TWindowHandle AWindow) {
     return reinterpret_cast<HWND>(AWindow);
 }
 
 // The resource at the small-icon size, so the shell does not have to scale the 32-pixel one.
-HICON LoadOwnIcon() {
-    return static_cast<HICON>(LoadImageW(
-        GetModuleHandleW(nullptr), MAKEINTRESOURCEW(APPLICATION_ICON_RESOURCE), IMAGE_ICON,
-        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+HICON LoadOwnIcon(WORD AResource) {
+    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(AResource),
+                                         IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                         GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
 }
 
 // The tip field is a fixed array; a longer hint is cut rather than refused.
@@ -63,15 +79,43 @@ std::u16string MenuCaptionText(const std::u16string& ACaption) {
 }
 
 TWin32TrayIcon::TWin32TrayIcon() : FTaskbarCreated(RegisterWindowMessageW(L"TaskbarCreated")) {
-    HICON Icon = LoadOwnIcon();
-    FOwnsIcon = Icon != nullptr;
-    FIcon = FOwnsIcon ? Icon : LoadIconW(nullptr, IDI_APPLICATION);
+    LoadIconOf(APPLICATION_ICON_RESOURCE);
 }
 
 TWin32TrayIcon::~TWin32TrayIcon() {
     Remove();
+    ReleaseIcon();
+}
+
+void TWin32TrayIcon::LoadIconOf(unsigned short AResource) {
+    HICON Icon = LoadOwnIcon(AResource);
+    if (Icon == nullptr && AResource != APPLICATION_ICON_RESOURCE) {
+        // A variant the module lacks: the application's icon rather than none.
+        Icon = LoadOwnIcon(APPLICATION_ICON_RESOURCE);
+    }
+    FOwnsIcon = Icon != nullptr;
+    FIcon = FOwnsIcon ? Icon : LoadIconW(nullptr, IDI_APPLICATION);
+    FIconResource = AResource;
+}
+
+void TWin32TrayIcon::ReleaseIcon() {
     if (FOwnsIcon) {
         DestroyIcon(static_cast<HICON>(FIcon));
+    }
+    FIcon = nullptr;
+    FOwnsIcon = false;
+}
+
+void TWin32TrayIcon::SetIconVariant(platform::TTrayIconVariant AVariant) {
+    const WORD Resource = IconResourceOf(AVariant);
+    if (Resource == FIconResource) {
+        return;
+    }
+    // The shell copies the icon it is given, so the old one may go before the new one is shown.
+    ReleaseIcon();
+    LoadIconOf(Resource);
+    if (FAdded) {
+        Notify(NIM_MODIFY);
     }
 }
 

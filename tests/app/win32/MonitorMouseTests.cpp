@@ -2,9 +2,11 @@
 // HID class and the microphone are watched from inside, where a monitor process would hide them.
 // Wine's endpoint volume keeps its mute per object, so only the object the monitor holds tells.
 
+#include "MonitorProcess.h"
 #include "ObservedAudio.h"
 #include "VirtualMouse.h"
 #include "app/VantoMonExMain.h"
+#include "i18n/Translate.h"
 #include "platform/Platform.h"
 #include "platform/win32/Win32Platform.h"
 
@@ -98,6 +100,36 @@ public:
     void ShowError(const std::u16string&, const std::u16string&) override {}
 };
 
+// The real icon in Wine's tray, noting the picture and the hint it was last given.
+class TObservedTrayIcon final : public platform::ITrayIcon {
+public:
+    explicit TObservedTrayIcon(platform::ITrayIcon& AReal) : FReal(AReal) {}
+    bool Add(platform::TWindowHandle AOwner, platform::TMessageId ACallbackMessage,
+             const std::u16string& AHint) override {
+        FHint = AHint;
+        return FReal.Add(AOwner, ACallbackMessage, AHint);
+    }
+    bool SetHint(const std::u16string& AHint) override {
+        FHint = AHint;
+        return FReal.SetHint(AHint);
+    }
+    void Remove() override { FReal.Remove(); }
+    void ShowMenu(const std::vector<platform::TMenuItem>& AItems) override {
+        FReal.ShowMenu(AItems);
+    }
+    platform::TMessageId TaskbarCreatedMessage() override { return FReal.TaskbarCreatedMessage(); }
+    void SetIconVariant(platform::TTrayIconVariant AVariant) override {
+        FVariant = AVariant;
+        FReal.SetIconVariant(AVariant);
+    }
+
+    platform::TTrayIconVariant FVariant = platform::TTrayIconVariant::Plain;
+    std::u16string FHint;
+
+private:
+    platform::ITrayIcon& FReal;
+};
+
 class MonitorMouseTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -139,10 +171,11 @@ protected:
     vmouse::TVirtualMouse FMouse;
     win32::TWin32Platform FServices;
     TWatchedHid FHid{FServices.FHid};
+    TObservedTrayIcon FTray{FServices.FTray};
     win32::TObservedAudio FAudio{FServices.FAudio};
     TQuietMessageBox FMessageBox;
-    platform::TPlatform FPlatform =
-        FServices.Platform({.FHid = &FHid, .FAudio = &FAudio, .FMessageBox = &FMessageBox});
+    platform::TPlatform FPlatform = FServices.Platform(
+        {.FHid = &FHid, .FTray = &FTray, .FAudio = &FAudio, .FMessageBox = &FMessageBox});
     std::unique_ptr<TDM> FDM;
     std::unique_ptr<TVantoMonExMain> FMain;
 };
@@ -167,6 +200,60 @@ TEST_F(MonitorMouseTest, OnlyTheVendorCollectionIsReadAndTheMuteButtonTogglesThe
     EXPECT_TRUE(PumpUntil([&] { return Volume.GetMute() == !*Before; }));
     ASSERT_TRUE(FMouse.PressButton(MUTE_KEY));
     EXPECT_TRUE(PumpUntil([&] { return Volume.GetMute() == *Before; }));
+}
+
+// With VANTO_TRAY_SCREENSHOTS=DIR, the screen with the pointer over Wine's tray, so that the
+// hint shows too, goes to DIR/tray-NAME.png.
+void TakeTrayScreenshot(const std::wstring& AName) {
+    wchar_t Folder[MAX_PATH] = {};
+    if (GetEnvironmentVariableW(L"VANTO_TRAY_SCREENSHOTS", Folder, MAX_PATH) == 0) {
+        return;
+    }
+    if (HWND Tray = FindWindowW(nullptr, L"Wine System Tray")) {
+        RECT Bounds{};
+        GetWindowRect(Tray, &Bounds);
+        monitortest::RunHostProgram(monitortest::XDOTOOL,
+                                    L"mousemove " + std::to_wstring(Bounds.left + 10) + L" " +
+                                        std::to_wstring(Bounds.top + 10));
+    }
+    monitortest::PumpUntil([] { return false; }, 2000);
+    monitortest::RunHostProgram(L"Z:\\usr\\bin\\import", L"-window root " + std::wstring(Folder) +
+                                                             L"/tray-" + AName + L".png");
+    monitortest::PumpUntil([] { return false; }, 1500);
+}
+
+// Wine tells nobody of a mute, so what shows is the state at start and after each press.
+TEST_F(MonitorMouseTest, TheTrayIconShowsTheMicrophoneAtStartAndAfterEachPress) {
+    using platform::TTrayIconVariant;
+    FDM->FCurrentProfileInfo.ConfigInfo.ButtonFuncInfo[MUTE_KEY].nFunctionType = MUTE_FUNCTION;
+    StartMonitor();
+    ASSERT_NE(FAudio.FLastVolume, nullptr) << "no capture endpoint";
+    ASSERT_TRUE(PumpUntil([&] { return !FHid.ReadPaths().empty(); })) << "the monitor read nothing";
+    PumpUntil([] { return false; }, 300);
+    platform::IAudioEndpointVolume& Volume = *FAudio.FLastVolume;
+    const auto Shows = [&](bool AMuted) {
+        const std::u16string Line = Translate(AMuted ? u"Microphone muted" : u"Microphone on");
+        return FTray.FVariant == (AMuted ? TTrayIconVariant::MicrophoneMuted
+                                         : TTrayIconVariant::MicrophoneLive) &&
+               FTray.FHint == FMain->TrayHint() + u"\n" + Line;
+    };
+    for (int Press = 0; Press < 3; ++Press) {
+        const std::optional<bool> Muted = Volume.GetMute();
+        ASSERT_TRUE(Muted.has_value());
+        EXPECT_TRUE(Shows(*Muted)) << "press " << Press;
+        TakeTrayScreenshot(*Muted ? L"muted" : L"live");
+        ASSERT_TRUE(FMouse.PressButton(MUTE_KEY));
+        ASSERT_TRUE(PumpUntil([&] { return Volume.GetMute() == !*Muted; }));
+        EXPECT_TRUE(PumpUntil([&] { return Shows(!*Muted); })) << "press " << Press;
+    }
+
+    // A session without a microphone: the same start shows the missing one.
+    FMain.reset();
+    FAudio.FNoMicrophone = true;
+    StartMonitor();
+    EXPECT_EQ(FTray.FVariant, TTrayIconVariant::NoMicrophone);
+    EXPECT_EQ(FTray.FHint, FMain->TrayHint() + u"\n" + Translate(u"No microphone found"));
+    TakeTrayScreenshot(L"no-microphone");
 }
 
 } // namespace

@@ -7,7 +7,8 @@
 namespace vanto::win32 {
 
 // Hands the real objects through, keeping a view of the last volume control handed out so that
-// a test reads back through the very object the control uses.
+// a test reads back through the very object the control uses. With FNoMicrophone it stands for
+// a machine without a capture endpoint.
 class TObservedAudio final : public platform::IAudio {
 public:
     explicit TObservedAudio(platform::IAudio& AReal) : FReal(AReal) {}
@@ -15,7 +16,8 @@ public:
     platform::TSystemVersion SystemVersion() override { return FReal.SystemVersion(); }
     std::unique_ptr<platform::IAudioDeviceEnumerator> CreateDeviceEnumerator() override {
         auto Real = FReal.CreateDeviceEnumerator();
-        return Real ? std::make_unique<TEnumerator>(std::move(Real), FLastVolume) : nullptr;
+        return Real ? std::make_unique<TEnumerator>(std::move(Real), FLastVolume, FNoMicrophone)
+                    : nullptr;
     }
     std::uint32_t MixerDeviceCount() override { return FReal.MixerDeviceCount(); }
     std::unique_ptr<platform::IMixerDevice> OpenMixer(std::uint32_t ADeviceId) override {
@@ -23,6 +25,7 @@ public:
     }
 
     platform::IAudioEndpointVolume* FLastVolume = nullptr;
+    bool FNoMicrophone = false;
 
 private:
     class TDevice final : public platform::IAudioDevice {
@@ -45,17 +48,25 @@ private:
     class TEnumerator final : public platform::IAudioDeviceEnumerator {
     public:
         TEnumerator(std::unique_ptr<platform::IAudioDeviceEnumerator> AReal,
-                    platform::IAudioEndpointVolume*& ALastVolume)
-            : FReal(std::move(AReal)), FLastVolume(ALastVolume) {}
+                    platform::IAudioEndpointVolume*& ALastVolume, bool ANoMicrophone)
+            : FReal(std::move(AReal)), FLastVolume(ALastVolume), FNoMicrophone(ANoMicrophone) {}
         std::unique_ptr<platform::IAudioDevice>
         DefaultAudioEndpoint(platform::TAudioDataFlow AFlow, platform::TAudioRole ARole) override {
+            if (FNoMicrophone && AFlow == platform::TAudioDataFlow::Capture) {
+                return nullptr;
+            }
             auto Device = FReal->DefaultAudioEndpoint(AFlow, ARole);
             return Device ? std::make_unique<TDevice>(std::move(Device), FLastVolume) : nullptr;
+        }
+        bool RegisterEndpointNotificationCallback(
+            std::shared_ptr<platform::IAudioDeviceNotificationCallback> ACallback) override {
+            return FReal->RegisterEndpointNotificationCallback(std::move(ACallback));
         }
 
     private:
         std::unique_ptr<platform::IAudioDeviceEnumerator> FReal;
         platform::IAudioEndpointVolume*& FLastVolume;
+        const bool FNoMicrophone;
     };
 
     platform::IAudio& FReal;
