@@ -131,7 +131,7 @@ struct TCtlRun {
 class MonitorImportTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        const TMonitorCopy Copy = CopyMonitorToFolder(L"VantoMonImport");
+        const TMonitorCopy Copy = CopyMonitorToFolder(VANTO_MONITOR_EXE, L"VantoMonImport");
         FFolder = Copy.FFolder;
         FExecutable = Copy.FExecutable;
     }

@@ -225,7 +225,7 @@ void TakeTrayScreenshot(const std::wstring& AName) {
 // Wine tells nobody of a mute, so what shows is the state at start and after each press.
 TEST_F(MonitorMouseTest, TheTrayIconShowsTheMicrophoneAtStartAndAfterEachPress) {
     using platform::TTrayIconVariant;
-    FDM->FCurrentProfileInfo.ConfigInfo.ButtonFuncInfo[MUTE_KEY].nFunctionType = MUTE_FUNCTION;
+    FDM->EditCurrentProfileInfo().ConfigInfo.ButtonFuncInfo[MUTE_KEY].nFunctionType = MUTE_FUNCTION;
     StartMonitor();
     ASSERT_NE(FAudio.FLastVolume, nullptr) << "no capture endpoint";
     ASSERT_TRUE(PumpUntil([&] { return !FHid.ReadPaths().empty(); })) << "the monitor read nothing";

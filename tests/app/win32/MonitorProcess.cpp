@@ -83,15 +83,15 @@ std::wstring HookLibraryBeside(const std::wstring& AExecutable) {
            L"uiHook.dll";
 }
 
-TMonitorCopy CopyMonitorToFolder(const std::wstring& AFolderName) {
+TMonitorCopy CopyMonitorToFolder(const std::string& AMonitorExe, const std::wstring& AFolderName) {
     wchar_t Temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, Temp);
     TMonitorCopy Copy;
     Copy.FFolder = std::wstring(Temp) + AFolderName + std::to_wstring(GetCurrentProcessId());
     CreateDirectoryW(Copy.FFolder.c_str(), nullptr);
     Copy.FExecutable = Copy.FFolder + L"\\VantoMon.exe";
-    CopyFileW(WindowsPathOf(VANTO_MONITOR_EXE).c_str(), Copy.FExecutable.c_str(), FALSE);
-    CopyFileW(HookLibraryBeside(WindowsPathOf(VANTO_MONITOR_EXE)).c_str(),
+    CopyFileW(WindowsPathOf(AMonitorExe).c_str(), Copy.FExecutable.c_str(), FALSE);
+    CopyFileW(HookLibraryBeside(WindowsPathOf(AMonitorExe)).c_str(),
               HookLibraryBeside(Copy.FExecutable).c_str(), FALSE);
     return Copy;
 }

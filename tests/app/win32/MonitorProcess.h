@@ -38,7 +38,7 @@ struct TMonitorCopy {
     std::wstring FFolder;
     std::wstring FExecutable;
 };
-TMonitorCopy CopyMonitorToFolder(const std::wstring& AFolderName);
+TMonitorCopy CopyMonitorToFolder(const std::string& AMonitorExe, const std::wstring& AFolderName);
 
 // What the configuration application is for the monitor: a top-level window of its class.
 // It notes every message of the application range it receives.

@@ -36,7 +36,7 @@ protected:
     // The monitor runs from a folder of its own, as it would be installed: no configuration
     // application and no "config.ini" beside it.
     static void SetUpTestSuite() {
-        const TMonitorCopy Copy = CopyMonitorToFolder(L"VantoMonTest");
+        const TMonitorCopy Copy = CopyMonitorToFolder(VANTO_MONITOR_EXE, L"VantoMonTest");
         FFolder = Copy.FFolder;
         FExecutable = Copy.FExecutable;
     }

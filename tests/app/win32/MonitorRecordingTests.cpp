@@ -60,7 +60,7 @@ std::optional<std::vector<TStep>> ReadRecordedMacro() {
 class MonitorRecordingTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        const TMonitorCopy Copy = CopyMonitorToFolder(L"VantoMonRecord");
+        const TMonitorCopy Copy = CopyMonitorToFolder(VANTO_MONITOR_EXE, L"VantoMonRecord");
         FFolder = Copy.FFolder;
         FExecutable = Copy.FExecutable;
     }
