@@ -21,7 +21,7 @@ struct TSyntax {
     std::string_view FUsage;
 };
 
-constexpr std::array<TSyntax, 24> SYNTAXES{{
+constexpr std::array<TSyntax, 25> SYNTAXES{{
     {"press", TCommandKind::Press, 1, "press KEY (0..23)"},
     {"profile", TCommandKind::Profile, 1, "profile P (0 or 1)"},
     {"wait", TCommandKind::Wait, 1, "wait MS"},
@@ -46,6 +46,7 @@ constexpr std::array<TSyntax, 24> SYNTAXES{{
     {"session-end", TCommandKind::SessionEnd, 0, "session-end"},
     {"playback-waits", TCommandKind::PlaybackWaits, 1, "playback-waits instant|clock"},
     {"import", TCommandKind::Import, 1, "import FILE.json [PROFILE (1..5)] [--force]"},
+    {"elevated-foreground", TCommandKind::ElevatedForeground, 1, "elevated-foreground on|off"},
 }};
 
 // Arguments a command may add after its own.
@@ -60,6 +61,8 @@ constexpr std::array<std::string_view, 2> WHEEL_WORDS{"up", "down"};
 constexpr std::array<std::string_view, 3> DUMP_WORDS{"profile", "registry", "mouse"};
 constexpr std::array<std::string_view, 3> FUNCTION_WORDS{"mute", "play", "record"};
 constexpr std::array<std::string_view, 2> PLAYBACK_WAIT_WORDS{"instant", "clock"};
+// Indexed so that the word's index is the switch's state.
+constexpr std::array<std::string_view, 2> FOREGROUND_WORDS{"off", "on"};
 constexpr std::int64_t MAX_WAIT_MS = 24LL * 60 * 60 * 1000;
 
 struct TBadArgument {
@@ -162,6 +165,9 @@ void ReadArguments(TCommand& ACommand, const TWords& AWords) {
         break;
     case TCommandKind::PlaybackWaits:
         ACommand.FArg0 = WordIndex(AWords[1], PLAYBACK_WAIT_WORDS);
+        break;
+    case TCommandKind::ElevatedForeground:
+        ACommand.FArg0 = WordIndex(AWords[1], FOREGROUND_WORDS);
         break;
     case TCommandKind::Wheel:
         ACommand.FArg0 = WordIndex(AWords[1], WHEEL_WORDS) == 0 ? 1 : -1;

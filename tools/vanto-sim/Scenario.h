@@ -33,6 +33,8 @@ enum class TCommandKind {
     MouseReadError, // mouse-read-error CODE: every later read of the mouse fails with it
     MouseReadOk,    // mouse-read-ok
     Import,         // import FILE.json [PROFILE] [--force]: vantoctl's import on this machine
+    // elevated-foreground on|off: the user works in a window of an elevated process, or not
+    ElevatedForeground,
 };
 
 enum class TMenuChoice { Config, About, Exit };
