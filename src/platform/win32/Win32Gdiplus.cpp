@@ -2,6 +2,7 @@
 
 // clang-format off
 #include <windows.h>
+#include <delayimp.h>
 #include <objidl.h>
 #include <gdiplus.h>
 // clang-format on
@@ -71,6 +72,9 @@ TGdiplusScope::~TGdiplusScope() {
     if (FStarted && --ScopeCount == 0) {
         Gdiplus::GdiplusShutdown(Token);
         Token = 0;
+        // gdiplus.dll is delay-loaded; an idle monitor should not keep it mapped. The next
+        // scope's first call loads it again.
+        __FUnloadDelayLoadedDLL2("gdiplus.dll");
     }
 }
 

@@ -4,7 +4,8 @@
 
 namespace vanto::win32 {
 
-// Keeps GDI+ started while at least one scope lives; the last one to go shuts it down.
+// Keeps GDI+ started while at least one scope lives; the last one to go shuts it down and
+// unloads gdiplus.dll, which the first one loads.
 // Scenes are drawn on the thread that runs the windows, so the count needs no lock.
 class TGdiplusScope {
 public:
