@@ -2,7 +2,6 @@
 
 // clang-format off
 #include <windows.h>
-#include <delayimp.h>
 #include <objidl.h>
 #include <gdiplus.h>
 // clang-format on
@@ -72,9 +71,6 @@ TGdiplusScope::~TGdiplusScope() {
     if (FStarted && --ScopeCount == 0) {
         Gdiplus::GdiplusShutdown(Token);
         Token = 0;
-        // gdiplus.dll is delay-loaded; an idle monitor should not keep it mapped. The next
-        // scope's first call loads it again.
-        __FUnloadDelayLoadedDLL2("gdiplus.dll");
     }
 }
 
