@@ -90,7 +90,7 @@ enum class TScenePlacement {
     // Centred across the primary screen, its bottom edge 50 pixels above the screen's.
     BottomCentreOfScreen,
     // Centred across the work area of the screen that holds the pointer, its bottom edge 40
-    // pixels above the work area's.
+    // pixels above the work area's but clear of a BottomCentreOfScreen window 100 pixels high.
     BottomCentreOfPointerScreen,
 };
 

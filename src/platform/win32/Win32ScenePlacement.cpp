@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace vanto::win32 {
@@ -13,8 +14,11 @@ namespace {
 
 // Far enough above the screen's edge to clear a taskbar of the usual height.
 constexpr int BOTTOM_MARGIN = 50;
-// A message sits just above the taskbar, which the work area already leaves out.
+// A message sits just above the taskbar, which the work area already leaves out, and above
+// the band at the bottom of the screen where the recording overlay (100 pixels high) sits, so
+// that a message during a recording leaves the overlay readable.
 constexpr int MESSAGE_BOTTOM_MARGIN = 40;
+constexpr int OVERLAY_BAND = BOTTOM_MARGIN + 100 + 10;
 
 int RoundedHalf(int AValue) {
     return static_cast<int>(std::lround(AValue / 2.0));
@@ -34,7 +38,9 @@ TScenePosition PlaceScene(TScenePlacement APlacement, int AWidth, int AHeight,
                 Screen.Y + Screen.Height - AHeight - BOTTOM_MARGIN};
     case TScenePlacement::BottomCentreOfPointerScreen:
         return {Work.X + RoundedHalf(Work.Width - AWidth),
-                Work.Y + Work.Height - AHeight - MESSAGE_BOTTOM_MARGIN};
+                std::min(Work.Y + Work.Height - MESSAGE_BOTTOM_MARGIN,
+                         Screen.Y + Screen.Height - OVERLAY_BAND) -
+                    AHeight};
     case TScenePlacement::CentredOnDesktop:
         break;
     }

@@ -121,7 +121,7 @@ TEST_F(MonitorOnScreenMessageTest, AProfileMessageNeverTakesTheFocusNorAClickFro
     RECT Work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &Work, 0);
     EXPECT_NEAR((Bounds.left + Bounds.right) / 2, (Work.left + Work.right) / 2, 1);
-    EXPECT_GT(Bounds.top, Work.bottom - 150) << "near the bottom of the screen";
+    EXPECT_GT(Bounds.top, Work.bottom - 250) << "near the bottom of the screen";
     EXPECT_LE(Bounds.bottom, Work.bottom);
     EXPECT_EQ(GetForegroundWindow(), Target.Window());
 

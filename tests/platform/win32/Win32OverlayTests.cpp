@@ -84,9 +84,12 @@ TEST(ScenePlacementTest, EachPlacementFromTheScreenAndWorkArea) {
               (TScenePosition{454, 461}));
     EXPECT_EQ(PlaceScene(TScenePlacement::TopRightOfWorkArea, 300, 100, Screen),
               (TScenePosition{900, 30}));
-    // A message keeps above the taskbar, which the work area leaves out.
+    // A message keeps above the taskbar, which the work area leaves out, and above the overlay.
     EXPECT_EQ(PlaceScene(TScenePlacement::BottomCentreOfPointerScreen, 200, 44, Screen),
-              (TScenePosition{500, 900}));
+              (TScenePosition{500, 820}));
+    const TSceneScreen HighTaskbar{{0, 0, 1280, 1024}, {0, 0, 1280, 800}};
+    EXPECT_EQ(PlaceScene(TScenePlacement::BottomCentreOfPointerScreen, 200, 44, HighTaskbar),
+              (TScenePosition{540, 716}));
 }
 
 constexpr TSceneColor BACKDROP{0x3A, 0x6E, 0xA5, 0xFF};
