@@ -73,6 +73,9 @@ void TRecordedMacroStore::AnnounceRecordedMacro(const TMACROKEYINFO& AMacro, boo
     } catch (const EProfileError& Error) {
         ReportStorageError(Error);
     }
+    if (OnStored) {
+        OnStored(AMacro.MacroListCount, !FUploader.BankFailed(AProfileIndex));
+    }
     // The message says the stored profile holds the macro: the application reloads it. The
     // send is the last step: what the application sends back is handled inside it.
     const platform::TWindowHandle ConfigApp = FWindows.FindTopWindow(CONFIG_APP_WINDOW_CLASS);

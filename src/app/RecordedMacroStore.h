@@ -6,6 +6,7 @@
 #include "shared/pubunit_quorvin.h"
 
 #include <cstdint>
+#include <functional>
 
 namespace vanto {
 
@@ -19,6 +20,9 @@ public:
 
     // Returns once the upload has started; the rest runs from the message loop after it.
     void StoreRecordedMacro(std::uint8_t AKeyIndex, const TMACROKEYINFO& AMacro);
+
+    // Once the upload has ended: the macro's steps, and whether the mouse took it.
+    std::function<void(int ASteps, bool AUploaded)> OnStored;
 
 private:
     void AnnounceRecordedMacro(const TMACROKEYINFO& AMacro, bool AStored, int AProfileIndex);

@@ -2,8 +2,10 @@
 
 #include "app/MonitorOptions.h"
 #include "i18n/CarriedLanguageTable.h"
+#include "i18n/MonitorLanguageTable.h"
 #include "i18n/Translate.h"
 #include "platform/Utf16.h"
+#include "shared/ButtonReports.h"
 #include "shared/ConfigAppInterface.h"
 
 namespace vanto {
@@ -30,11 +32,12 @@ TVantoMonExMain::TVantoMonExMain(const platform::TPlatform& APlatform, TDM& ADM)
       FPlayer(APlatform.FInput, APlatform.FDebug, FFlags, ADM.CurrentProfileInfo()),
       FAudioControl(APlatform.FAudio, APlatform.FMessageBox), FUploadTarget(uiHIDData1),
       FUploader(FUploadTarget, APlatform.FWindows),
+      FOnScreenMessage(APlatform.FScenes, APlatform.FWindows, ON_SCREEN_MESSAGE_TIMER_ID),
       FRecordedMacroStore(ADM, FUploader, APlatform.FWindows, APlatform.FDebug),
       FHookMessageBox(APlatform.FMessageBox), uiHook1(APlatform.FHooks, FHookMessageBox),
       FLanguageForm(LanguageForm()),
       uiLanguage1({APlatform.FLocale, APlatform.FShell, APlatform.FFiles}, &FLanguageForm,
-                  CarriedLanguageTable()),
+                  CarriedLanguageTable(), MonitorLanguageTable()),
       FRecording(APlatform, FFlags, RECORD_GUARD_TIMER_ID), FPlatform(APlatform), FDM(ADM) {
     FHandle = FPlatform.FWindows.CreateHiddenWindow(
         MONITOR_WINDOW_CLASS, MONITOR_WINDOW_TITLE,
@@ -46,6 +49,7 @@ TVantoMonExMain::TVantoMonExMain(const platform::TPlatform& APlatform, TDM& ADM)
         FPlatform, FAudioControl, FHandle, FTrayHint,
         ReadMonitorOptions(FPlatform.FIni, FPlatform.FShell).FTrayMicrophoneState);
     FRecording.SetOwnerWindow(FHandle);
+    FOnScreenMessage.SetOwnerWindow(FHandle);
     uiHIDData1.OnData = [this](const std::u16string& ADeviceID, const std::u16string& ADevicePath,
                                std::uint8_t ReportID, const std::uint8_t* Data,
                                std::uint16_t Size) {
@@ -53,6 +57,12 @@ TVantoMonExMain::TVantoMonExMain(const platform::TPlatform& APlatform, TDM& ADM)
     };
     uiHIDEvent1.OnDeviceArrival = [this](TuiHIDEvent&) { uiHIDEvent1DeviceArrival(); };
     FUploader.OnIdle = [this] { ReleaseHeldButtonEvents(); };
+    FRecording.OnRecordingFull = [this] {
+        FOnScreenMessage.Show(TranslatedMessage(RECORD_FULL_TEXT, 0));
+    };
+    FRecordedMacroStore.OnStored = [this](int ASteps, bool AUploaded) {
+        TellRecordedMacro(ASteps, AUploaded);
+    };
     uiHook1.OnRecordEvent = [this](const TRecordEvent& AEvent) { FRecording.Take(AEvent); };
     FAboutWindow =
         std::make_unique<TAboutWindow>(FPlatform.FScenes, FHandle, platform::WM_COMMAND_MESSAGE);
@@ -89,6 +99,8 @@ TLanguageForm TVantoMonExMain::LanguageForm() {
 }
 
 void TVantoMonExMain::FormCreate() {
+    FOnScreenMessage.SetEnabled(
+        ReadMonitorOptions(FPlatform.FIni, FPlatform.FShell).FOnScreenMessages);
     InitMonitor();
     AddTrayIcon();
     // Now every slot is wired: a box's own message loop cannot run a timer into nothing.
@@ -106,6 +118,7 @@ TVantoMonExMain::~TVantoMonExMain() {
     StopDevice();
     FPlatform.FTray.Remove();
     FAboutWindow.reset();
+    FOnScreenMessage.SetEnabled(false);
     for (std::uintptr_t Timer : {DEVICE_ARRIVAL_TIMER_ID, ABOUT_FRONT_TIMER_ID}) {
         FPlatform.FWindows.StopTimer(FHandle, Timer);
     }
@@ -209,6 +222,9 @@ void TVantoMonExMain::HandleTimer(std::uintptr_t ATimerId) {
     case RECORD_GUARD_TIMER_ID:
         FRecording.GuardTimer();
         break;
+    case ON_SCREEN_MESSAGE_TIMER_ID:
+        FOnScreenMessage.Timer();
+        break;
     default:
         break;
     }
@@ -225,6 +241,7 @@ void TVantoMonExMain::WMButtonEvent(TWParam AWParam, TLParam ALParam) {
     }
     const TButtonAction Action =
         FDispatcher.WMButtonEvent(AWParam, ALParam, FDM.CurrentProfileInfo());
+    TellProfileSwitch(AWParam);
     if (Action.FKind == EButtonAction::None) {
         return;
     }
@@ -238,10 +255,10 @@ void TVantoMonExMain::WMButtonEvent(TWParam AWParam, TLParam ALParam) {
 void TVantoMonExMain::CarryOutButtonAction(const TButtonAction& AAction) {
     switch (AAction.FKind) {
     case EButtonAction::MicrophoneMute:
-        FMicrophoneTray->MutePressed();
+        MicrophoneMuteAndTell();
         break;
     case EButtonAction::PlayCurrentMacro:
-        FPlayer.PlayCurrentMacro();
+        PlayCurrentMacroAndWarn();
         break;
     case EButtonAction::ToggleMacroRecording:
         // A recording's low-level mouse hook runs on this thread. A playback would send into it,
@@ -255,6 +272,41 @@ void TVantoMonExMain::CarryOutButtonAction(const TButtonAction& AAction) {
     case EButtonAction::None:
         break;
     }
+}
+
+void TVantoMonExMain::TellProfileSwitch(TWParam AButtonEvent) {
+    if (AButtonEvent == PROFILE_0_SELECTED || AButtonEvent == PROFILE_1_SELECTED) {
+        FOnScreenMessage.Show(
+            TranslatedMessage(MESSAGE_PROFILES[AButtonEvent == PROFILE_0_SELECTED ? 0 : 1], 0));
+    }
+}
+
+void TVantoMonExMain::MicrophoneMuteAndTell() {
+    const std::optional<TMicrophoneState> State = FMicrophoneTray->MutePressed();
+    // The legacy mixer has no watcher: its line is asked directly.
+    const std::optional<bool> Muted = !State ? FAudioControl.MicrophoneMuted()
+                                      : *State == TMicrophoneState::Absent
+                                          ? std::nullopt
+                                          : std::optional(*State == TMicrophoneState::Muted);
+    FOnScreenMessage.Show(TranslatedMessage(!Muted   ? MESSAGE_NO_MICROPHONE
+                                            : *Muted ? MESSAGE_MICROPHONE_MUTED
+                                                     : MESSAGE_MICROPHONE_ON,
+                                            0));
+}
+
+// Windows drops input synthesised for a window of higher integrity without a word; the user
+// hears why the macro did nothing, and the playback runs all the same, since the user may
+// switch windows while it does.
+void TVantoMonExMain::PlayCurrentMacroAndWarn() {
+    if (FPlatform.FWindows.ForegroundIsElevated()) {
+        FOnScreenMessage.Show(TranslatedMessage(MESSAGE_ELEVATED_FOREGROUND, 0));
+    }
+    FPlayer.PlayCurrentMacro();
+}
+
+void TVantoMonExMain::TellRecordedMacro(int ASteps, bool AUploaded) {
+    FOnScreenMessage.Show(AUploaded ? TranslatedMessage(MESSAGE_MACRO_RECORDED, ASteps)
+                                    : TranslatedMessage(MESSAGE_MACRO_NOT_UPLOADED, 0));
 }
 
 // Posted again in their order rather than run here, so that each runs as a handler of its own.

@@ -4,6 +4,7 @@
 #include "app/ButtonDispatch.h"
 #include "app/DeferredMessageBox.h"
 #include "app/MicrophoneTray.h"
+#include "app/OnScreenMessage.h"
 #include "app/RecordedMacroStore.h"
 #include "audio/MicrophoneMute.h"
 #include "device/FeatureReportTarget.h"
@@ -50,6 +51,8 @@ inline constexpr std::uint32_t ABOUT_FRONT_DELAY_MS = 50;
 inline constexpr std::uint32_t DEVICE_REOPEN_DELAY_MS = 50;
 // How long a start of the configuration application may take before a click starts it again.
 inline constexpr std::uint64_t CONFIG_APP_START_MS = 5000;
+// The on-screen message's display and fade timer.
+inline constexpr std::uintptr_t ON_SCREEN_MESSAGE_TIMER_ID = 8;
 // Button events held while an upload runs; a burst beyond this is dropped, as the driver would.
 inline constexpr std::size_t HELD_BUTTON_EVENT_LIMIT = 64;
 
@@ -117,6 +120,7 @@ public:
     TAudioControl FAudioControl;
     TuiHIDDataTarget FUploadTarget;
     TProfileUploader FUploader;
+    TOnScreenMessage FOnScreenMessage;
 
 private:
     TRecordedMacroStore FRecordedMacroStore;
@@ -161,6 +165,10 @@ private:
     std::u16string TrayHintWithState() const;
     void StartMacroRecording();
     void StopMacroRecording(std::uint8_t AKeyIndex);
+    void MicrophoneMuteAndTell();
+    void PlayCurrentMacroAndWarn();
+    void TellProfileSwitch(platform::TWParam AButtonEvent);
+    void TellRecordedMacro(int ASteps, bool AUploaded);
     TLanguageForm LanguageForm();
 
     const platform::TPlatform& FPlatform;

@@ -79,6 +79,18 @@ void TAudioControl::Release() {
     FMMDevEnum.reset();
 }
 
+std::optional<bool> TAudioControl::MicrophoneMuted() {
+    const platform::TSystemVersion Version = FAudio.SystemVersion();
+    if (!Version.FNtFamily || Version.FMajorVersion < CORE_AUDIO_MAJOR_VERSION) {
+        return AccessMixerMute(TMixerAccess::Read, false);
+    }
+    try {
+        return FEndpoint ? FEndpoint->GetMute() : std::nullopt;
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
 TAudioControl::TTaken TAudioControl::TakeDefaultMicrophone(bool ARenew) {
     if (!FMMDevEnum) {
         FMMDevEnum = FAudio.CreateDeviceEnumerator();

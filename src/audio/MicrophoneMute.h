@@ -49,6 +49,9 @@ public:
     // Toggles the mute of the microphone that is the default at this moment; without one it
     // does nothing.
     void MicrophoneMute();
+    // Whether the microphone a press would toggle is muted now; none when there is none, or
+    // its state cannot be read.
+    std::optional<bool> MicrophoneMuted();
     // The microphone line's mute control; false when it could not be read.
     bool GetMixerMute();
     void SetMixerMute(bool AMute);

@@ -38,6 +38,8 @@ public:
 
     bool IsUploading() const { return FRunning != nullptr; }
     bool HasFailedBanks() const { return !FFailed.empty(); }
+    // Whether the last upload of that bank did not reach the mouse whole.
+    bool BankFailed(int ABank) const { return FFailed.contains(ABank); }
     // Runs on the main thread when the last waiting upload has sent its final mode command.
     std::function<void()> OnIdle;
 

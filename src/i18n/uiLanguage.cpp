@@ -29,7 +29,8 @@ std::u16string UpperCase(std::u16string_view AText) {
 } // namespace
 
 TuiLanguage::TuiLanguage(const TuiLanguageServices& AServices, TLanguageForm* AOwner,
-                         std::span<const std::uint8_t> AResourcesBin)
+                         std::span<const std::uint8_t> AResourcesBin,
+                         std::span<const std::uint8_t> AOwnTexts)
     : FServices(AServices), FOwner(AOwner), FTranslatePropertyList{u"Caption", u"Hint"},
       FTranslateSpecialClassList{u"TMenuItem", u"TTabControl", u"TTabSheet",   u"TListView",
                                  u"TTreeView", u"TStatusBar",  u"TComboBoxEx", u"TuiMenuEx"} {
@@ -40,6 +41,7 @@ TuiLanguage::TuiLanguage(const TuiLanguageServices& AServices, TLanguageForm* AO
     // The stored table comes after the file, so that a language of the file wins over a stored
     // one of the same id, and the file's languages count first.
     AppendTable(AResourcesBin);
+    MergeOwnTexts(AOwnTexts);
     Loaded();
 }
 
@@ -96,6 +98,36 @@ void TuiLanguage::AppendTable(TLanguageTable ATable) {
     for (TLanguageResource& Language : ATable.FLanguages) {
         SortLanguageLines(Language.FLines);
         FResources.push_back(std::move(Language));
+    }
+}
+
+// The carried table must stay as shipped, and a "ui.local" may carry the same languages, so the
+// own texts join each language of their id as extra lines: a line the language already has for
+// a text wins, and a language the own table does not know keeps showing the English text.
+void TuiLanguage::MergeOwnTexts(std::span<const std::uint8_t> ABytes) {
+    std::optional<TLanguageTable> Own = ABytes.empty() ? std::nullopt : ReadLanguageTable(ABytes);
+    if (!Own) {
+        return;
+    }
+    for (std::u16string& Source : Own->FSourceStrings) {
+        if (!std::ranges::binary_search(FOriginal, Source)) {
+            FOriginal.insert(std::ranges::upper_bound(FOriginal, Source), std::move(Source));
+        }
+    }
+    for (const TLanguageResource& OwnLanguage : Own->FLanguages) {
+        for (TLanguageResource& Language : FResources) {
+            if (!SameTextIgnoringCase(Language.FId, OwnLanguage.FId)) {
+                continue;
+            }
+            for (const TLanguageLine& Line : OwnLanguage.FLines) {
+                if (std::ranges::none_of(Language.FLines, [&](const TLanguageLine& AHad) {
+                        return AHad.FName == Line.FName;
+                    })) {
+                    Language.FLines.push_back(Line);
+                }
+            }
+            SortLanguageLines(Language.FLines);
+        }
     }
 }
 

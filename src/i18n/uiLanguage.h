@@ -40,9 +40,11 @@ public:
 
     // Creation, then the languages of "ui.local" beside the executable, then AResourcesBin (the
     // table stored with the owner), then the selection after loading. AOwner, when given, is
-    // registered with the language components until the component goes.
+    // registered with the language components until the component goes. AOwnTexts (same
+    // format) are the monitor's own texts, merged into the languages of the same id.
     TuiLanguage(const TuiLanguageServices& AServices, TLanguageForm* AOwner,
-                std::span<const std::uint8_t> AResourcesBin);
+                std::span<const std::uint8_t> AResourcesBin,
+                std::span<const std::uint8_t> AOwnTexts = {});
     // A table this component installed goes with it, so no text is looked up in it afterwards.
     ~TuiLanguage();
     TuiLanguage(const TuiLanguage&) = delete;
@@ -98,6 +100,7 @@ private:
     // The table's source strings replace the component's; its languages are appended.
     bool AppendTable(std::span<const std::uint8_t> ABytes);
     void AppendTable(TLanguageTable ATable);
+    void MergeOwnTexts(std::span<const std::uint8_t> ABytes);
     void Loaded();
     std::u16string SystemLanguageCode() const;
     void TranslateForm(TLanguageForm& AForm);

@@ -1,8 +1,10 @@
 #include "macro/FrmRecord.h"
 
 #include "i18n/Translate.h"
+#include "platform/Utf16.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace vanto {
 
@@ -21,12 +23,16 @@ constexpr float DOT_SECONDS = 0.2F;
 // Light text on the dark frame; the frame's own outline colour keeps the two in one family.
 constexpr TSceneColor TITLE_COLOUR{0xFF, 0xFF, 0xFF, 0xFF};
 constexpr TSceneColor LINE_COLOUR{0xE6, 0xEA, 0xEB, 0xFF};
+// Amber rather than the dot's red, so that a warning is not read as the recording light.
+constexpr TSceneColor WARNING_COLOUR{0xFF, 0xB0, 0x20, 0xFF};
+constexpr TSceneColor COUNTER_COLOUR{0xA8, 0xB4, 0xB6, 0xFF};
 
 constexpr int FRAME_INSET = 5;
 // The dot and the title sit inside the frame: their places count from its corner.
 constexpr TSceneRect DOT{FRAME_INSET + 7, FRAME_INSET + 18, 15, 15};
 // The title column, as tall as the band the dot sits in, so both share one centre line.
-constexpr TSceneRect TITLE{DOT.X + DOT.Width + 3, FRAME_INSET, 99, 2 * (DOT.Y - FRAME_INSET) + DOT.Height};
+constexpr TSceneRect TITLE{DOT.X + DOT.Width + 3, FRAME_INSET, 99,
+                           2 * (DOT.Y - FRAME_INSET) + DOT.Height};
 constexpr int LIST_LEFT = TITLE.X + TITLE.Width;
 // The bold title is wider than its column in most languages; it may run on into the list's
 // margin, which centred step lines leave empty, rather than be cut.
@@ -36,6 +42,8 @@ constexpr int LIST_WIDTH = RECORD_OVERLAY_WIDTH - FRAME_INSET - 2 - LIST_LEFT;
 constexpr int LINE_HEIGHT = 20;
 constexpr int LIST_TOP = FRAME_INSET + 4;
 constexpr int VISIBLE_LINES = (RECORD_OVERLAY_HEIGHT - 2 * LIST_TOP) / LINE_HEIGHT;
+// The title column's lower corner is empty: the counter sits there, clear of the list.
+constexpr TSceneRect COUNTER{DOT.X, TITLE.Y + TITLE.Height + 4, LIST_LEFT - DOT.X - 4, 22};
 
 TSceneItem Frame() {
     TSceneItem Item;
@@ -80,10 +88,17 @@ std::u16string ShownLine(const TRecordLine& ALine) {
     return Shown;
 }
 
+TSceneItem Counter(const TRecordCounter& ACounter) {
+    const bool Warning = ACounter.FSteps > ACounter.FLimit - RECORD_COUNTER_WARNING_STEPS;
+    return Text(DecimalToUtf16(ACounter.FSteps) + u" / " + DecimalToUtf16(ACounter.FLimit), COUNTER,
+                10, Warning, platform::TTextAlign::Left, Warning ? WARNING_COLOUR : COUNTER_COLOUR);
+}
+
 } // namespace
 
 platform::TScene BuildRecordScene(const std::u16string& ATitle,
-                                  const std::vector<std::u16string>& ALines) {
+                                  const std::vector<std::u16string>& ALines,
+                                  const TRecordCounter& ACounter) {
     platform::TScene Scene;
     Scene.Width = RECORD_OVERLAY_WIDTH;
     Scene.Height = RECORD_OVERLAY_HEIGHT;
@@ -91,11 +106,22 @@ platform::TScene BuildRecordScene(const std::u16string& ATitle,
                    Text(ATitle, TITLE_TEXT, 14, true, platform::TTextAlign::Left, TITLE_COLOUR)};
     // The list has no scroll bars and keeps its newest line in view, as a memo scrolled to
     // its end does.
-    const std::size_t First = ALines.size() > VISIBLE_LINES ? ALines.size() - VISIBLE_LINES : 0;
-    for (std::size_t Line = First; Line < ALines.size(); ++Line) {
+    std::vector<std::pair<std::u16string, TSceneColor>> Shown;
+    for (const std::u16string& Line : ALines) {
+        Shown.emplace_back(Line, LINE_COLOUR);
+    }
+    if (!ACounter.FFullNotice.empty()) {
+        Shown.emplace_back(ACounter.FFullNotice, WARNING_COLOUR);
+    }
+    const std::size_t First = Shown.size() > VISIBLE_LINES ? Shown.size() - VISIBLE_LINES : 0;
+    for (std::size_t Line = First; Line < Shown.size(); ++Line) {
         const int Top = LIST_TOP + static_cast<int>(Line - First) * LINE_HEIGHT;
-        Scene.Items.push_back(Text(ALines[Line], {LIST_LEFT, Top, LIST_WIDTH, LINE_HEIGHT}, 12,
-                                   false, platform::TTextAlign::Center, LINE_COLOUR));
+        Scene.Items.push_back(Text(Shown[Line].first, {LIST_LEFT, Top, LIST_WIDTH, LINE_HEIGHT}, 12,
+                                   false, platform::TTextAlign::Center, Shown[Line].second));
+    }
+    // Last, so that a trace reads the lines as before and the counter after them.
+    if (ACounter.FLimit > 0) {
+        Scene.Items.push_back(Counter(ACounter));
     }
     return Scene;
 }
@@ -169,8 +195,24 @@ void TFrmRecord::AddLine(TRecordLine ALine) {
     }
 }
 
+void TFrmRecord::SetStepCount(int ASteps, int ALimit) {
+    FCounter.FSteps = ASteps;
+    FCounter.FLimit = ALimit;
+}
+
+void TFrmRecord::ShowFull() {
+    FFull = true;
+    FCounter.FFullNotice = Translate(RECORD_FULL_TEXT);
+    if (FVisible) {
+        Redraw();
+    }
+}
+
 void TFrmRecord::ReapplyTexts() {
     FTitle = Translate(RECORD_OVERLAY_CAPTION);
+    if (FFull) {
+        FCounter.FFullNotice = Translate(RECORD_FULL_TEXT);
+    }
     for (std::size_t Line = 0; Line < FSourceLines.size(); ++Line) {
         FLines[Line] = ShownLine(FSourceLines[Line]);
     }
@@ -180,7 +222,7 @@ void TFrmRecord::ReapplyTexts() {
 }
 
 void TFrmRecord::Redraw() {
-    FWindow->Show(BuildRecordScene(FTitle, FLines));
+    FWindow->Show(BuildRecordScene(FTitle, FLines, FCounter));
 }
 
 } // namespace vanto

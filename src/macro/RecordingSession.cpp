@@ -74,6 +74,7 @@ void TRecordingSession::Start() {
     FMacroInfo.MacroListCount = 0;
     FMacroInfo.nAutoAddDelay = 1;
     FRecordArmed = false;
+    FFullAnnounced = false;
     FFlags.MacroRecording = true;
     ShowRecordOverlay();
 }
@@ -95,8 +96,23 @@ void TRecordingSession::Take(const TRecordEvent& AEvent) {
     }
     if (AEvent.FKind == TRecordEvent::TKind::Step) {
         RecordStep(AEvent.FButton, AEvent.FState);
+        AnnounceFullOnce();
     } else {
         CollectPause(AEvent.FMilliseconds);
+    }
+}
+
+// The user keeps clicking and sees nothing more recorded; the overlay and the owner say why.
+void TRecordingSession::AnnounceFullOnce() {
+    if (FFullAnnounced || FMacroInfo.MacroListCount < RECORD_STEP_LIMIT) {
+        return;
+    }
+    FFullAnnounced = true;
+    if (FFrmRecord) {
+        FFrmRecord->ShowFull();
+    }
+    if (OnRecordingFull) {
+        OnRecordingFull();
     }
 }
 
@@ -112,8 +128,9 @@ void TRecordingSession::RecordStep(TMouseButtons AButton, std::int32_t AState) {
         const auto Low = static_cast<std::uint8_t>(Delay & 0xFF);
         const auto High = static_cast<std::uint8_t>((Delay >> 8) & 0xFF);
         FMacroInfo.MacroList[FMacroInfo.MacroListCount] = {STEP_DELAY, 0, Low, High};
-        AddRecordOverlayLine(static_cast<std::uint8_t>(STEP_DELAY), Low, High);
+        // Counted before its line is drawn, so that the overlay's counter includes it.
         ++FMacroInfo.MacroListCount;
+        AddRecordOverlayLine(static_cast<std::uint8_t>(STEP_DELAY), Low, High);
     }
     FPendingDelay = 0;
 
@@ -163,6 +180,7 @@ void TRecordingSession::GuardTimer() {
 void TRecordingSession::ShowRecordOverlay() {
     FFrmRecord = std::make_unique<TFrmRecord>(FPlatform, FOwnerWindow, FGuardTimerId);
     FFrmRecord->FCreateByOther = true;
+    FFrmRecord->SetStepCount(FMacroInfo.MacroListCount, RECORD_STEP_LIMIT);
     FFrmRecord->Show();
     FFrmRecord->SetTimerEnabled(true);
 }
@@ -192,6 +210,7 @@ void TRecordingSession::AddRecordOverlayLine(std::uint8_t AType, std::uint8_t AV
             Line.push_back({AValue == 0 ? u"Up" : u"Down"});
         }
     }
+    FFrmRecord->SetStepCount(FMacroInfo.MacroListCount, RECORD_STEP_LIMIT);
     FFrmRecord->AddLine(std::move(Line));
 }
 

@@ -7,6 +7,7 @@
 #include "shared/pubunit_quorvin.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -52,6 +53,9 @@ public:
     const TFrmRecord* RecordOverlay() const { return FFrmRecord.get(); }
 
     bool RecordArmed() const { return FRecordArmed; }
+
+    // Called once a recording when its steps reach RECORD_STEP_LIMIT; what follows is dropped.
+    std::function<void()> OnRecordingFull;
     std::int32_t PendingDelay() const { return FPendingDelay; }
 
     // The recording buffer: what is being recorded, after a stop what was handed over. It keeps
@@ -61,6 +65,7 @@ public:
 private:
     void RecordStep(TMouseButtons AButton, std::int32_t AState);
     void CollectPause(std::int64_t AMilliseconds);
+    void AnnounceFullOnce();
 
     const platform::TPlatform& FPlatform;
     // MacroRecording is published there: the player will not start while a recording runs.
@@ -70,6 +75,7 @@ private:
     std::unique_ptr<TFrmRecord> FFrmRecord;
     // A button or wheel step has been recorded since the recording started.
     bool FRecordArmed = false;
+    bool FFullAnnounced = false;
     // Milliseconds collected since the last recorded step, not yet written.
     std::int32_t FPendingDelay = 0;
 };

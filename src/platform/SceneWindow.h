@@ -78,6 +78,9 @@ public:
     // Gives the window the input focus and puts it on top of its band (the always-on-top band
     // for a top-most window), shown, with its position and size unchanged.
     virtual void BringToFront() = 0;
+    // How opaque the whole window is drawn, 0 to 255, over each pixel's own alpha; a fade
+    // steps it down. Only a per-pixel-alpha window has it; it holds until set again.
+    virtual void SetOpacity(std::uint8_t AOpacity) = 0;
     virtual TWindowHandle Handle() = 0;
 };
 
@@ -86,12 +89,17 @@ enum class TScenePlacement {
     TopRightOfWorkArea,
     // Centred across the primary screen, its bottom edge 50 pixels above the screen's.
     BottomCentreOfScreen,
+    // Centred across the work area of the screen that holds the pointer, its bottom edge 40
+    // pixels above the work area's but clear of a BottomCentreOfScreen window 100 pixels high.
+    BottomCentreOfPointerScreen,
 };
 
 struct TSceneWindowStyle {
     bool FTopMost = false;
     // Drawn with each pixel's own alpha over what lies beneath, instead of opaque.
     bool FPerPixelAlpha = false;
+    // Never activated and never hit: clicks and the pointer fall through to what lies beneath.
+    bool FClickThrough = false;
     std::u16string FTitle;
 };
 

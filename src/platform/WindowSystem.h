@@ -29,6 +29,10 @@ public:
     virtual bool BringToForeground(TWindowHandle AWindow) = 0;
     // The title of the window the user works in now, at most 255 characters; empty when none.
     virtual std::u16string ForegroundWindowTitle() = 0;
+    // Whether the window the user works in belongs to a process of higher integrity than this
+    // one, which the system keeps synthesised input from; a process that cannot be asked counts
+    // as higher. False without such a window or on a system without integrity levels.
+    virtual bool ForegroundIsElevated() = 0;
     virtual void HideWindow(TWindowHandle AWindow) = 0;
     // The top-level window of that class, any title; 0 when there is none.
     virtual TWindowHandle FindTopWindow(const std::u16string& AClassName) = 0;

@@ -149,7 +149,7 @@ TEST_F(VantoMonExMainTest, TheMicrophoneIsWatchedOnlyWhileTheProfileHasAMuteButt
     Store(u"VantoProfile1.pfd", *WithMute);
     FSim.FWindows.Send(FMain->Handle(), WM_CFG_PROFILE_CHANGED, 0, 0);
     EXPECT_EQ(FSim.FTray.Variant(), TTrayIconVariant::MicrophoneLive);
-    EXPECT_EQ(FSim.FTray.Hint(), FMain->TrayHint() + u"\nMicrophone on");
+    EXPECT_EQ(FSim.FTray.Hint(), FMain->TrayHint() + u"\n" + Translate(u"Microphone on"));
 
     // A headset becomes the default; muting it from elsewhere reaches the icon only when the
     // monitor moved its listener to the headset.

@@ -1,6 +1,7 @@
 #include "LanguageTestSupport.h"
 
 #include "i18n/CarriedLanguageTable.h"
+#include "i18n/MonitorLanguageTable.h"
 #include "i18n/Translate.h"
 #include "i18n/uiLanguage.h"
 #include "platform/sim/SimFileSystem.h"
@@ -191,6 +192,24 @@ TEST_F(uiLanguageTest, ALocalFilesLanguagesComeFirstAndWinOverStoredOnesOfTheSam
     Language.SetLang(Language.GetLanguageShortIDByIndex(1));
     EXPECT_EQ(Translate(u"OK"), u"好");
     EXPECT_EQ(Translate(u"Config"), u"Config");
+}
+
+TEST_F(uiLanguageTest, TheMonitorsOwnTextsJoinTheLanguagesOfTheirIdAndALocalLineWins) {
+    WriteLocalFile(
+        StoredTable({u"OK", u"Microphone on"},
+                    {{u"CH", {{u"Microphone on", u"麦克风开"}}}, {u"DE", {{u"OK", u"Gut"}}}}));
+    FLanguage = std::make_unique<TuiLanguage>(TuiLanguageServices{FLocale, FShell, FFiles}, nullptr,
+                                              CarriedLanguageTable(), MonitorLanguageTable());
+    EXPECT_THAT(Ids(*FLanguage), ElementsAre(u"CH", u"DE", u"CH", u"US"));
+    FLanguage->SetLang(u"CH");
+    EXPECT_EQ(Translate(u"Microphone on"), u"麦克风开") << "the file's own line";
+    EXPECT_EQ(Translate(u"Microphone muted"), u"麦克风已静音") << "merged into the file's CH";
+    FLanguage->SetLang(u"DE");
+    EXPECT_EQ(Translate(u"OK"), u"Gut");
+    EXPECT_EQ(Translate(u"Microphone muted"), u"Microphone muted");
+    // The carried table itself is read as it was.
+    EXPECT_EQ(FLanguage->Languages()[2].FLines.size() - 9,
+              ReadLanguageTable(CarriedLanguageTable())->FLanguages[0].FLines.size());
 }
 
 TEST_F(uiLanguageTest, ALocalFileThatDoesNotReadCleanlyIsIgnoredAsIfMissing) {

@@ -91,7 +91,11 @@ TEST_F(RecordingSessionTest, APressAPauseAndAReleaseBecomeThreeStepsAndThreeLine
     EXPECT_EQ(Window.Style().FTitle, u"FrmRecord");
     EXPECT_TRUE(Window.Style().FTopMost);
     EXPECT_EQ(Window.Placement(), platform::TScenePlacement::BottomCentreOfScreen);
-    EXPECT_EQ(Window.Scene().Items.back().FText, u"Mouse ClickUp");
+    // The newest line, then the step counter in the corner.
+    const auto& Items = Window.Scene().Items;
+    ASSERT_GE(Items.size(), 2u);
+    EXPECT_EQ(Items.end()[-2].FText, u"Mouse ClickUp");
+    EXPECT_EQ(Items.back().FText, u"3 / 127");
 }
 
 TEST_F(RecordingSessionTest, PausesAddUpAndStartAgainFromZeroPast8000Ms) {

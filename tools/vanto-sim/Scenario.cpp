@@ -21,7 +21,7 @@ struct TSyntax {
     std::string_view FUsage;
 };
 
-constexpr std::array<TSyntax, 27> SYNTAXES{{
+constexpr std::array<TSyntax, 28> SYNTAXES{{
     {"press", TCommandKind::Press, 1, "press KEY (0..23)"},
     {"profile", TCommandKind::Profile, 1, "profile P (0 or 1)"},
     {"wait", TCommandKind::Wait, 1, "wait MS"},
@@ -49,6 +49,7 @@ constexpr std::array<TSyntax, 27> SYNTAXES{{
     {"mic-mute", TCommandKind::MicMute, 1, "mic-mute on|off"},
     {"mic-unplug", TCommandKind::MicUnplug, 0, "mic-unplug"},
     {"mic-plug", TCommandKind::MicPlug, 0, "mic-plug"},
+    {"elevated-foreground", TCommandKind::ElevatedForeground, 1, "elevated-foreground on|off"},
 }};
 
 // Arguments a command may add after its own.
@@ -64,6 +65,8 @@ constexpr std::array<std::string_view, 3> DUMP_WORDS{"profile", "registry", "mou
 constexpr std::array<std::string_view, 3> FUNCTION_WORDS{"mute", "play", "record"};
 constexpr std::array<std::string_view, 2> PLAYBACK_WAIT_WORDS{"instant", "clock"};
 constexpr std::array<std::string_view, 2> ON_OFF_WORDS{"on", "off"};
+// Indexed so that the word's index is the switch's state.
+constexpr std::array<std::string_view, 2> FOREGROUND_WORDS{"off", "on"};
 constexpr std::int64_t MAX_WAIT_MS = 24LL * 60 * 60 * 1000;
 
 struct TBadArgument {
@@ -169,6 +172,9 @@ void ReadArguments(TCommand& ACommand, const TWords& AWords) {
         break;
     case TCommandKind::MicMute:
         ACommand.FArg0 = WordIndex(AWords[1], ON_OFF_WORDS);
+        break;
+    case TCommandKind::ElevatedForeground:
+        ACommand.FArg0 = WordIndex(AWords[1], FOREGROUND_WORDS);
         break;
     case TCommandKind::Wheel:
         ACommand.FArg0 = WordIndex(AWords[1], WHEEL_WORDS) == 0 ? 1 : -1;

@@ -36,6 +36,8 @@ enum class TCommandKind {
     MicMute,        // mic-mute on|off: another program mutes or unmutes the default microphone
     MicUnplug,      // mic-unplug
     MicPlug,        // mic-plug
+    // elevated-foreground on|off: the user works in a window of an elevated process, or not
+    ElevatedForeground,
 };
 
 enum class TMenuChoice { Config, About, Exit };

@@ -209,6 +209,9 @@ void TSimSession::ExecuteUserCommand(const TCommand& ACommand) {
                                     ? sim::TSimWaitMode::FollowClock
                                     : sim::TSimWaitMode::Instant);
         break;
+    case TCommandKind::ElevatedForeground:
+        FSim.FWindows.SetForegroundElevated(ACommand.FArg0 != 0);
+        break;
     case TCommandKind::SessionEnd:
         EndSession();
         break;

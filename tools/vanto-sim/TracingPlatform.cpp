@@ -12,6 +12,9 @@ bool EndsWith(std::u16string_view AText, std::u16string_view ASuffix) {
     return AText.size() >= ASuffix.size() && AText.substr(AText.size() - ASuffix.size()) == ASuffix;
 }
 
+// An on-screen message is traced by what it says, as the user reads it.
+constexpr char ON_SCREEN_MESSAGE_NAME[] = "osd";
+
 std::string SceneTexts(const platform::TScene& AScene) {
     std::string Texts;
     for (const platform::TSceneItem& Item : AScene.Items) {
@@ -30,6 +33,10 @@ public:
 
     void Show(const platform::TScene& AScene) override {
         FInner->Show(AScene);
+        if (FName == ON_SCREEN_MESSAGE_NAME) {
+            FTrace.Line(FName + ": " + SceneTexts(AScene));
+            return;
+        }
         FTrace.Line(FName + " shown (" + std::to_string(AScene.Width) + "x" +
                     std::to_string(AScene.Height) + "): " + SceneTexts(AScene));
     }
@@ -37,6 +44,8 @@ public:
         FInner->Hide();
         FTrace.Line(FName + " hidden");
     }
+    // A fade is many small steps; the trace keeps to what the user would describe.
+    void SetOpacity(std::uint8_t AOpacity) override { FInner->SetOpacity(AOpacity); }
     bool IsVisible() override { return FInner->IsVisible(); }
     void BringToFront() override {
         FInner->BringToFront();
@@ -323,10 +332,13 @@ void TTracingTrayIcon::SetIconVariant(platform::TTrayIconVariant AVariant) {
 std::unique_ptr<platform::ISceneWindow> TTracingSceneWindows::CreateSceneWindow(
     platform::TWindowHandle AOwner, platform::TMessageId AClickMessage,
     platform::TScenePlacement APlacement, const platform::TSceneWindowStyle& AStyle) {
-    // The placement tells the two windows apart: the About window sits in the middle of the
-    // desktop, the recording overlay at the bottom of the screen.
+    // The placement tells the windows apart: the About window sits in the middle of the
+    // desktop, the recording overlay at the bottom of the screen, an on-screen message at the
+    // bottom of the screen that holds the pointer.
     std::string Name = APlacement == platform::TScenePlacement::CentredOnDesktop ? "about window"
-                                                                                 : "record window";
+                       : APlacement == platform::TScenePlacement::BottomCentreOfPointerScreen
+                           ? ON_SCREEN_MESSAGE_NAME
+                           : "record window";
     return std::make_unique<TTracingSceneWindow>(
         FInner.CreateSceneWindow(AOwner, AClickMessage, APlacement, AStyle), std::move(Name),
         FTrace);

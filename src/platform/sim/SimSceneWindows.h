@@ -3,6 +3,7 @@
 #include "platform/SceneWindow.h"
 #include "platform/WindowSystem.h"
 
+#include <cstdint>
 #include <vector>
 
 namespace vanto::sim {
@@ -25,6 +26,7 @@ public:
         FVisible = true;
         FWindows.BringToForeground(FHandle);
     }
+    void SetOpacity(std::uint8_t AOpacity) override { FOpacity = AOpacity; }
     platform::TWindowHandle Handle() override { return FHandle; }
 
     const platform::TScene& Scene() const { return FScene; }
@@ -33,6 +35,7 @@ public:
     platform::TScenePlacement Placement() const { return FPlacement; }
     int BringToFrontCount() const { return FBringToFrontCount; }
     int ShowCount() const { return FShowCount; }
+    std::uint8_t Opacity() const { return FOpacity; }
     // A click at a point of the client area, as a user would make it.
     bool ClickAt(int AX, int AY);
 
@@ -47,16 +50,17 @@ private:
     bool FVisible = false;
     int FBringToFrontCount = 0;
     int FShowCount = 0;
+    std::uint8_t FOpacity = 255;
     platform::TScene FScene;
 };
 
 class TSimSceneWindows final : public platform::ISceneWindows {
 public:
     explicit TSimSceneWindows(platform::IWindowSystem& AWindows) : FWindows(AWindows) {}
-    std::unique_ptr<platform::ISceneWindow> CreateSceneWindow(platform::TWindowHandle AOwner,
-                                                              platform::TMessageId AClickMessage,
-                                                              platform::TScenePlacement APlacement,
-                                                              const platform::TSceneWindowStyle& AStyle) override;
+    std::unique_ptr<platform::ISceneWindow>
+    CreateSceneWindow(platform::TWindowHandle AOwner, platform::TMessageId AClickMessage,
+                      platform::TScenePlacement APlacement,
+                      const platform::TSceneWindowStyle& AStyle) override;
     // The windows that exist now, in the order they were made.
     const std::vector<TSimSceneWindow*>& Windows() const { return FCreated; }
 

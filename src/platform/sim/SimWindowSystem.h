@@ -3,6 +3,7 @@
 #include "platform/WindowSystem.h"
 #include "platform/sim/SimClock.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -35,6 +36,9 @@ public:
     bool BringToForeground(platform::TWindowHandle AWindow) override;
     platform::TWindowHandle Foreground();
     std::u16string ForegroundWindowTitle() override;
+    bool ForegroundIsElevated() override { return FForegroundElevated; }
+    // As if the user switched to (or away from) a window of an elevated process.
+    void SetForegroundElevated(bool AElevated) { FForegroundElevated = AElevated; }
     void HideWindow(platform::TWindowHandle AWindow) override;
     // Whether HideWindow was asked for this window.
     bool WasHidden(platform::TWindowHandle AWindow);
@@ -121,6 +125,7 @@ private:
     std::size_t FMaxPending = 0;
     platform::TWindowHandle FNextHandle = 0x1000;
     platform::TWindowHandle FForeground = 0;
+    std::atomic<bool> FForegroundElevated{false};
     bool FQuitRequested = false;
     int FLoopDepth = 0; // main thread only
     int FMaxLoopDepth = 0;

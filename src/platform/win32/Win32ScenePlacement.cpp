@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace vanto::win32 {
@@ -13,6 +14,11 @@ namespace {
 
 // Far enough above the screen's edge to clear a taskbar of the usual height.
 constexpr int BOTTOM_MARGIN = 50;
+// A message sits just above the taskbar, which the work area already leaves out, and above
+// the band at the bottom of the screen where the recording overlay (100 pixels high) sits, so
+// that a message during a recording leaves the overlay readable.
+constexpr int MESSAGE_BOTTOM_MARGIN = 40;
+constexpr int OVERLAY_BAND = BOTTOM_MARGIN + 100 + 10;
 
 int RoundedHalf(int AValue) {
     return static_cast<int>(std::lround(AValue / 2.0));
@@ -30,6 +36,11 @@ TScenePosition PlaceScene(TScenePlacement APlacement, int AWidth, int AHeight,
     case TScenePlacement::BottomCentreOfScreen:
         return {Screen.X + RoundedHalf(Screen.Width - AWidth),
                 Screen.Y + Screen.Height - AHeight - BOTTOM_MARGIN};
+    case TScenePlacement::BottomCentreOfPointerScreen:
+        return {Work.X + RoundedHalf(Work.Width - AWidth),
+                std::min(Work.Y + Work.Height - MESSAGE_BOTTOM_MARGIN,
+                         Screen.Y + Screen.Height - OVERLAY_BAND) -
+                    AHeight};
     case TScenePlacement::CentredOnDesktop:
         break;
     }
@@ -43,6 +54,21 @@ TSceneScreen CurrentSceneScreen() {
         return {Screen, Screen};
     }
     return {Screen, {Work.left, Work.top, Work.right - Work.left, Work.bottom - Work.top}};
+}
+
+TSceneScreen PointerSceneScreen() {
+    POINT Pointer{};
+    MONITORINFO Info{};
+    Info.cbSize = sizeof Info;
+    if (!GetCursorPos(&Pointer) ||
+        !GetMonitorInfoW(MonitorFromPoint(Pointer, MONITOR_DEFAULTTOPRIMARY), &Info)) {
+        return CurrentSceneScreen();
+    }
+    const auto AsRect = [](const RECT& ARect) {
+        return TSceneRect{ARect.left, ARect.top, ARect.right - ARect.left,
+                          ARect.bottom - ARect.top};
+    };
+    return {AsRect(Info.rcMonitor), AsRect(Info.rcWork)};
 }
 
 } // namespace vanto::win32

@@ -11,7 +11,7 @@ struct TScenePosition {
     friend bool operator==(const TScenePosition&, const TScenePosition&) = default;
 };
 
-// The primary screen and its work area (the screen less the taskbar), in screen pixels.
+// A screen and its work area (the screen less the taskbar), in screen pixels.
 struct TSceneScreen {
     platform::TSceneRect FScreen;
     platform::TSceneRect FWorkArea;
@@ -24,5 +24,7 @@ TScenePosition PlaceScene(platform::TScenePlacement APlacement, int AWidth, int 
 
 // The primary screen and work area as Windows reports them now.
 TSceneScreen CurrentSceneScreen();
+// The screen that holds the pointer now; the primary one when that cannot be told.
+TSceneScreen PointerSceneScreen();
 
 } // namespace vanto::win32

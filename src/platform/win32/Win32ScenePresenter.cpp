@@ -73,7 +73,7 @@ void PaintScenePixels(HDC ADC, const std::vector<std::uint32_t>& APixels, int AW
 }
 
 bool PresentLayeredScene(HWND AWindow, const std::vector<std::uint32_t>& APixels, int AWidth,
-                         int AHeight) {
+                         int AHeight, std::uint8_t AOpacity) {
     if (!Covers(APixels, AWidth, AHeight)) {
         return false;
     }
@@ -83,7 +83,7 @@ bool PresentLayeredScene(HWND AWindow, const std::vector<std::uint32_t>& APixels
     }
     SIZE Size{AWidth, AHeight};
     POINT Origin{0, 0};
-    BLENDFUNCTION Blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    BLENDFUNCTION Blend{AC_SRC_OVER, 0, AOpacity, AC_SRC_ALPHA};
     // No destination point: the window stays where it was placed.
     return UpdateLayeredWindow(AWindow, nullptr, nullptr, &Size, Surface.DC(), &Origin, 0, &Blend,
                                ULW_ALPHA) != FALSE;

@@ -15,8 +15,8 @@ void PaintScenePixels(HDC ADC, const std::vector<std::uint32_t>& APixels, int AW
 
 // Hands premultiplied pixels to a layered window, which Windows then blends by each pixel's
 // alpha over what lies beneath it and resizes to AWidth by AHeight. No WM_PAINT is needed
-// afterwards: the system keeps the picture.
+// afterwards: the system keeps the picture. AOpacity scales the whole picture on top.
 bool PresentLayeredScene(HWND AWindow, const std::vector<std::uint32_t>& APixels, int AWidth,
-                         int AHeight);
+                         int AHeight, std::uint8_t AOpacity = 255);
 
 } // namespace vanto::win32

@@ -11,6 +11,7 @@
 #include <windowsx.h>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace vanto::win32 {
@@ -38,6 +39,7 @@ public:
     void Hide() override;
     bool IsVisible() override;
     void BringToFront() override;
+    void SetOpacity(std::uint8_t AOpacity) override;
     TWindowHandle Handle() override { return reinterpret_cast<TWindowHandle>(FWindow); }
 
     // Messages arrive before CreateWindowExW returns the handle.
@@ -63,13 +65,16 @@ private:
     void MouseUp(int AX, int AY);
     bool SetHandCursor();
 
-    // Keeps GDI+ running from one rendering to the next rather than starting it for each.
-    TGdiplusScope FGdiplus;
+    // Keeps GDI+ running from one rendering to the next rather than starting it for each, but
+    // only while the window is shown: a monitor that shows nothing keeps GDI+ unloaded.
+    std::optional<TGdiplusScope> FGdiplus;
     HWND FOwner;
     UINT FClickMessage;
     TScenePlacement FPlacement;
     bool FTopMost;
     bool FPerPixelAlpha;
+    bool FClickThrough;
+    std::uint8_t FOpacity = 255;
     HWND FWindow = nullptr;
     TScene FScene;
     // The rendering on screen, and the size the window was given for it.
@@ -135,14 +140,19 @@ TWin32SceneWindow::TWin32SceneWindow(TWindowHandle AOwner, platform::TMessageId 
                                      TScenePlacement APlacement,
                                      const platform::TSceneWindowStyle& AStyle)
     : FOwner(reinterpret_cast<HWND>(AOwner)), FClickMessage(AClickMessage), FPlacement(APlacement),
-      FTopMost(AStyle.FTopMost), FPerPixelAlpha(AStyle.FPerPixelAlpha) {
+      FTopMost(AStyle.FTopMost),
+      // Only a layered transparent window lets the pointer through to other processes'
+      // windows, not just to those of this thread; so click-through means layered.
+      FPerPixelAlpha(AStyle.FPerPixelAlpha || AStyle.FClickThrough),
+      FClickThrough(AStyle.FClickThrough) {
     if (!EnsureSceneClass()) {
         return;
     }
     // A tool window gets no taskbar button; the owner is only told of clicks, not made the
     // window's owner, so that its hiding or destruction leaves this window alone.
-    const DWORD ExStyle =
-        WS_EX_TOOLWINDOW | (FTopMost ? WS_EX_TOPMOST : 0) | (FPerPixelAlpha ? WS_EX_LAYERED : 0);
+    const DWORD ExStyle = WS_EX_TOOLWINDOW | (FTopMost ? WS_EX_TOPMOST : 0) |
+                          (FPerPixelAlpha ? WS_EX_LAYERED : 0) |
+                          (FClickThrough ? WS_EX_NOACTIVATE | WS_EX_TRANSPARENT : 0);
     CreateWindowExW(ExStyle, SCENE_WINDOW_CLASS, AsWide(AStyle.FTitle), WS_POPUP, 0, 0, 0, 0,
                     nullptr, nullptr, ThisModule(), this);
 }
@@ -176,7 +186,7 @@ void TWin32SceneWindow::ShowHidden() {
     // Showing takes the focus from nobody; BringToFront is the explicit way to the foreground.
     // The picture follows: a window paints only once visible, and Wine does not always put on
     // screen what a layered window was given while hidden.
-    ShowWindow(FWindow, SW_SHOWNA);
+    ShowWindow(FWindow, FClickThrough ? SW_SHOWNOACTIVATE : SW_SHOWNA);
     Present();
     UpdateAnimationTimer();
 }
@@ -228,6 +238,9 @@ double TWin32SceneWindow::SecondsShown() const {
 }
 
 void TWin32SceneWindow::Render() {
+    if (!FGdiplus) {
+        FGdiplus.emplace();
+    }
     const TScene Now = HasAnimation(FScene) ? SceneAt(FScene, SecondsShown()) : FScene;
     FPixels = RenderSceneToPixels(
         Now, Dpi(), FPerPixelAlpha ? TSceneBackdrop::Transparent : TSceneBackdrop::OpaqueBlack);
@@ -235,7 +248,7 @@ void TWin32SceneWindow::Render() {
 
 void TWin32SceneWindow::Present() {
     if (FPerPixelAlpha) {
-        PresentLayeredScene(FWindow, FPixels, FScene.Width, FScene.Height);
+        PresentLayeredScene(FWindow, FPixels, FScene.Width, FScene.Height, FOpacity);
         return;
     }
     InvalidateRect(FWindow, nullptr, FALSE);
@@ -247,6 +260,17 @@ void TWin32SceneWindow::Hide() {
         ShowWindow(FWindow, SW_HIDE);
         UpdateAnimationTimer();
     }
+    // The next show renders afresh, so nothing drawn needs GDI+ meanwhile.
+    FGdiplus.reset();
+}
+
+// The pixels stay as rendered; only the blend over the desktop changes, so a fade step costs
+// no rendering.
+void TWin32SceneWindow::SetOpacity(std::uint8_t AOpacity) {
+    FOpacity = AOpacity;
+    if (FWindow != nullptr && FPerPixelAlpha && IsWindowVisible(FWindow)) {
+        PresentLayeredScene(FWindow, FPixels, FScene.Width, FScene.Height, FOpacity);
+    }
 }
 
 bool TWin32SceneWindow::IsVisible() {
@@ -254,7 +278,8 @@ bool TWin32SceneWindow::IsVisible() {
 }
 
 void TWin32SceneWindow::BringToFront() {
-    if (FWindow == nullptr) {
+    // A window that must never take the focus stays where it is.
+    if (FWindow == nullptr || FClickThrough) {
         return;
     }
     if (!IsWindowVisible(FWindow)) {
@@ -278,6 +303,18 @@ bool TWin32SceneWindow::HandleMessage(UINT AMsg, WPARAM AWParam, LPARAM ALParam,
             return false;
         }
         AnimationTick();
+        return true;
+    case WM_MOUSEACTIVATE:
+        if (!FClickThrough) {
+            return false;
+        }
+        AResult = MA_NOACTIVATE;
+        return true;
+    case WM_NCHITTEST:
+        if (!FClickThrough) {
+            return false;
+        }
+        AResult = HTTRANSPARENT;
         return true;
     case WM_ERASEBKGND:
         // The paint covers every pixel; erasing first would only flicker.
@@ -317,8 +354,10 @@ void TWin32SceneWindow::Paint() {
 }
 
 void TWin32SceneWindow::Place() {
-    const TScenePosition Where =
-        PlaceScene(FPlacement, FScene.Width, FScene.Height, CurrentSceneScreen());
+    const TScenePosition Where = PlaceScene(
+        FPlacement, FScene.Width, FScene.Height,
+        FPlacement == TScenePlacement::BottomCentreOfPointerScreen ? PointerSceneScreen()
+                                                                   : CurrentSceneScreen());
     // A popup has no frame, so its window size is its client size.
     SetWindowPos(FWindow, FTopMost ? HWND_TOPMOST : HWND_TOP, Where.FLeft, Where.FTop, FScene.Width,
                  FScene.Height, SWP_NOACTIVATE);

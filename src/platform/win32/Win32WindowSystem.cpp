@@ -7,7 +7,9 @@
 #include <array>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <utility>
+#include <vector>
 
 namespace vanto::win32 {
 
@@ -176,6 +178,51 @@ std::u16string TWin32WindowSystem::ForegroundWindowTitle() {
     const HWND Window = GetForegroundWindow();
     const int Length = Window != nullptr ? GetWindowTextW(Window, Title.data(), Title.size()) : 0;
     return FromWide(std::wstring_view(Title.data(), Length > 0 ? Length : 0));
+}
+
+namespace {
+
+// The mandatory integrity level of a process's token (the last sub-authority of its label).
+std::optional<DWORD> IntegrityLevelOf(HANDLE AProcess) {
+    HANDLE Token = nullptr;
+    if (!OpenProcessToken(AProcess, TOKEN_QUERY, &Token)) {
+        return std::nullopt;
+    }
+    std::optional<DWORD> Level;
+    DWORD Size = 0;
+    GetTokenInformation(Token, TokenIntegrityLevel, nullptr, 0, &Size);
+    std::vector<BYTE> Buffer(Size);
+    if (Size >= sizeof(TOKEN_MANDATORY_LABEL) &&
+        GetTokenInformation(Token, TokenIntegrityLevel, Buffer.data(), Size, &Size)) {
+        const PSID Sid = reinterpret_cast<const TOKEN_MANDATORY_LABEL*>(Buffer.data())->Label.Sid;
+        const UCHAR Count = *GetSidSubAuthorityCount(Sid);
+        if (Count > 0) {
+            Level = *GetSidSubAuthority(Sid, Count - 1U);
+        }
+    }
+    CloseHandle(Token);
+    return Level;
+}
+
+} // namespace
+
+bool TWin32WindowSystem::ForegroundIsElevated() {
+    const std::optional<DWORD> Ours = IntegrityLevelOf(GetCurrentProcess());
+    const HWND Window = GetForegroundWindow();
+    DWORD ProcessId = 0;
+    if (!Ours || Window == nullptr || GetWindowThreadProcessId(Window, &ProcessId) == 0 ||
+        ProcessId == GetCurrentProcessId()) {
+        return false;
+    }
+    // A process of higher integrity refuses this query or its token; either way it is one the
+    // synthesised input cannot reach.
+    const HANDLE Process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, ProcessId);
+    if (Process == nullptr) {
+        return true;
+    }
+    const std::optional<DWORD> Theirs = IntegrityLevelOf(Process);
+    CloseHandle(Process);
+    return !Theirs || *Theirs > *Ours;
 }
 
 void TWin32WindowSystem::HideWindow(TWindowHandle AWindow) {

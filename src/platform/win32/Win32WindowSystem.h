@@ -32,6 +32,7 @@ public:
     platform::TWindowHandle FindTopWindow(const std::u16string& AClassName) override;
     bool BringToForeground(platform::TWindowHandle AWindow) override;
     std::u16string ForegroundWindowTitle() override;
+    bool ForegroundIsElevated() override;
     void HideWindow(platform::TWindowHandle AWindow) override;
 
     bool Post(platform::TWindowHandle AWindow, platform::TMessageId AMsg, platform::TWParam AWParam,

@@ -1,7 +1,9 @@
 // Shows the recording overlay for a few seconds, so that its look can be judged on a real
 // screen, and prints what one animation frame costs to render.
 //
-//   show_record_overlay [SECONDS]
+//   show_record_overlay [SECONDS [STEPS]]
+//
+// STEPS (default 3) is what the step counter shows; at 127 the overlay says it is full.
 
 #include "macro/FrmRecord.h"
 #include "platform/win32/Win32Gdiplus.h"
@@ -24,8 +26,15 @@ using namespace vanto;
 constexpr std::uintptr_t CLOSE_TIMER = 1;
 constexpr int TIMED_FRAMES = 200;
 
-platform::TScene OverlayScene() {
-    return BuildRecordScene(u"Recording...", {u"Mouse ClickDown", u"200ms", u"Mouse ClickUp"});
+constexpr int STEP_LIMIT = 127;
+
+platform::TScene OverlayScene(int ASteps) {
+    TRecordCounter Counter{ASteps, STEP_LIMIT, {}};
+    if (ASteps >= STEP_LIMIT) {
+        Counter.FFullNotice = RECORD_FULL_TEXT;
+    }
+    return BuildRecordScene(u"Recording...", {u"Mouse ClickDown", u"200ms", u"Mouse ClickUp"},
+                            Counter);
 }
 
 // Frames at times spread over the blink, as the animation timer draws them.
@@ -50,7 +59,7 @@ void PrintFrameCost(const platform::TScene& AScene) {
 
 int main(int AArgc, char** AArgv) {
     const unsigned Seconds = AArgc > 1 ? static_cast<unsigned>(std::atoi(AArgv[1])) : 5;
-    const platform::TScene Scene = OverlayScene();
+    const platform::TScene Scene = OverlayScene(AArgc > 2 ? std::atoi(AArgv[2]) : 3);
     PrintFrameCost(Scene);
 
     win32::TWin32WindowSystem Windows;

@@ -84,6 +84,12 @@ TEST(ScenePlacementTest, EachPlacementFromTheScreenAndWorkArea) {
               (TScenePosition{454, 461}));
     EXPECT_EQ(PlaceScene(TScenePlacement::TopRightOfWorkArea, 300, 100, Screen),
               (TScenePosition{900, 30}));
+    // A message keeps above the taskbar, which the work area leaves out, and above the overlay.
+    EXPECT_EQ(PlaceScene(TScenePlacement::BottomCentreOfPointerScreen, 200, 44, Screen),
+              (TScenePosition{500, 820}));
+    const TSceneScreen HighTaskbar{{0, 0, 1280, 1024}, {0, 0, 1280, 800}};
+    EXPECT_EQ(PlaceScene(TScenePlacement::BottomCentreOfPointerScreen, 200, 44, HighTaskbar),
+              (TScenePosition{540, 716}));
 }
 
 constexpr TSceneColor BACKDROP{0x3A, 0x6E, 0xA5, 0xFF};
@@ -212,6 +218,20 @@ MATCHER_P(SameRect, AExpected, "") {
     *result_listener << "is {" << arg.left << ", " << arg.top << ", " << arg.right << ", "
                      << arg.bottom << "}";
     return EqualRect(&arg, &AExpected) != FALSE;
+}
+
+// GDI+ costs an idle monitor memory for nothing: a window that is made but has not drawn yet
+// (the About window from start-up on) does not load it. Run alone, as other tests here draw.
+TEST_F(OverlayWindowTest, GdiplusIsLoadedByTheFirstWindowThatDrawsNotByOneThatIsMade) {
+    if (GetModuleHandleW(L"gdiplus.dll") != nullptr) {
+        GTEST_SKIP() << "an earlier test of this process drew; run this one on its own";
+    }
+    platform::TSceneWindowStyle Style;
+    Style.FPerPixelAlpha = true;
+    auto Window = FScenes.CreateSceneWindow(0, 0, TScenePlacement::CentredOnDesktop, Style);
+    EXPECT_EQ(GetModuleHandleW(L"gdiplus.dll"), nullptr) << "made, not shown";
+    Window->Show(OverlayScene());
+    EXPECT_NE(GetModuleHandleW(L"gdiplus.dll"), nullptr);
 }
 
 TEST_F(OverlayWindowTest, IsALayeredTopMostToolWindowWithItsTitleAtTheBottomCentre) {
