@@ -493,5 +493,37 @@ TEST(RunScenarioTest, TheTrayIconFollowsTheMicrophoneWhileAButtonMutesIt) {
     EXPECT_THAT(Run.Texts(), Contains(HasSubstr("未找到麦克风")));
 }
 
+// What the monitor shows of itself, in the order the user meets it: the tray follows every change
+// of the microphone while a button mutes it, and each event has its message.
+TEST(RunScenarioTest, TheFeedbackScenarioShowsEachStateAndMessage) {
+    const std::string File = VANTO_SCENARIOS "/feedback.vsim";
+    std::ifstream Scenario(File);
+    std::ostringstream Text;
+    Text << Scenario.rdbuf();
+    const TRun Run = RunText(Text.str());
+    ASSERT_EQ(Run.FStatus, 0) << Run.FErr;
+    std::vector<std::string> Shown;
+    for (const TTraceLine& Line : Run.FLines) {
+        if (Line.FText.starts_with("osd: ") || Line.FText.starts_with("tray: microphone") ||
+            Line.FText == "tray: no microphone" || Line.FText == "tray: plain icon") {
+            Shown.push_back(Line.FText);
+        }
+    }
+    EXPECT_THAT(Shown, testing::ElementsAre(
+                           "tray: microphone on", "tray: microphone muted", "osd: Microphone muted",
+                           "tray: microphone on", "tray: no microphone", "osd: No microphone found",
+                           "tray: microphone on", "tray: plain icon", "osd: Profile 2",
+                           "tray: microphone on", "osd: Profile 1", "osd: Macro recorded: 7 steps",
+                           "osd: The active window runs as administrator: the macro cannot "
+                           "reach it"));
+    EXPECT_THAT(Run.Texts(), Contains(HasSubstr("Mouse Right ClickUp | 7 / 127")));
+    // The warning does not stop the macro: it plays after it.
+    const long Warning = Run.IndexOf("osd: The active window runs as administrator");
+    ASSERT_GE(Warning, 0);
+    EXPECT_TRUE(std::any_of(Run.FLines.begin() + Warning, Run.FLines.end(), [](const auto& ALine) {
+        return ALine.FText.starts_with("input at") && ALine.FText.ends_with("mouse right up");
+    }));
+}
+
 } // namespace
 } // namespace vanto::simrun
