@@ -1,5 +1,7 @@
 #include "app/OnScreenMessage.h"
 
+#include "macro/FrmRecord.h"
+
 #include "i18n/Translate.h"
 #include "platform/Utf16.h"
 
@@ -14,10 +16,11 @@ using platform::TSceneItemKind;
 
 namespace {
 
-// The recording overlay's frame and text colours, so that all the monitor shows looks alike.
+// The recording overlay's frame and text colours, so that all the monitor shows looks alike; the
+// fill is a little denser, as a message stands alone over whatever window is below.
 constexpr TSceneColor FRAME_FILL{0x0C, 0x0C, 0x0C, 0xC8};
-constexpr TSceneColor FRAME_OUTLINE{0xA8, 0xB4, 0xB6, 0xFD};
-constexpr TSceneColor TEXT_COLOUR{0xFF, 0xFF, 0xFF, 0xFF};
+constexpr TSceneColor FRAME_OUTLINE = OVERLAY_FRAME_OUTLINE;
+constexpr TSceneColor TEXT_COLOUR = OVERLAY_TEXT_COLOUR;
 constexpr float TEXT_POINTS = 12;
 constexpr int FRAME_INSET = 4;
 constexpr int TEXT_PADDING = 18;

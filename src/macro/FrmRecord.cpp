@@ -16,12 +16,12 @@ using platform::TSceneRect;
 namespace {
 
 constexpr TSceneColor FRAME_FILL{0x0C, 0x0C, 0x0C, 0xA4};
-constexpr TSceneColor FRAME_OUTLINE{0xA8, 0xB4, 0xB6, 0xFD};
+constexpr TSceneColor FRAME_OUTLINE = OVERLAY_FRAME_OUTLINE;
 constexpr TSceneColor DOT_FROM{0x60, 0x60, 0x60, 0x00};
 constexpr TSceneColor DOT_TO{0xFC, 0x08, 0x08, 0xFF};
 constexpr float DOT_SECONDS = 0.2F;
 // Light text on the dark frame; the frame's own outline colour keeps the two in one family.
-constexpr TSceneColor TITLE_COLOUR{0xFF, 0xFF, 0xFF, 0xFF};
+constexpr TSceneColor TITLE_COLOUR = OVERLAY_TEXT_COLOUR;
 constexpr TSceneColor LINE_COLOUR{0xE6, 0xEA, 0xEB, 0xFF};
 // Amber rather than the dot's red, so that a warning is not read as the recording light.
 constexpr TSceneColor WARNING_COLOUR{0xFF, 0xB0, 0x20, 0xFF};

@@ -10,6 +10,10 @@
 
 namespace vanto {
 
+// The overlay's outline and light text, which everything else the monitor draws on screen shares.
+inline constexpr platform::TSceneColor OVERLAY_FRAME_OUTLINE{0xA8, 0xB4, 0xB6, 0xFD};
+inline constexpr platform::TSceneColor OVERLAY_TEXT_COLOUR{0xFF, 0xFF, 0xFF, 0xFF};
+
 inline constexpr int RECORD_OVERLAY_WIDTH = 372;
 inline constexpr int RECORD_OVERLAY_HEIGHT = 100;
 // The overlay's window title, by which its guard knows whether it is in front.
