@@ -11,11 +11,6 @@ namespace {
 
 // Core Audio exists from Windows Vista (NT 6.0) on; before it the mute goes through the mixer,
 // which tells nobody of a change, so no state is shown there.
-bool HasCoreAudio(platform::IAudio& AAudio) {
-    const platform::TSystemVersion Version = AAudio.SystemVersion();
-    return Version.FNtFamily && Version.FMajorVersion >= 6;
-}
-
 bool HasMuteButton(const TMouseProfileInfo& AProfile) {
     const TBUTTONFUNCINFO* Buttons = AProfile.ConfigInfo.ButtonFuncInfo;
     return std::any_of(Buttons, Buttons + BUTTON_COUNT, [](const TBUTTONFUNCINFO& AButton) {

@@ -45,9 +45,10 @@ TVantoMonExMain::TVantoMonExMain(const platform::TPlatform& APlatform, TDM& ADM)
             return WindowProc(AMsg, AWParam, ALParam);
         });
     FDispatcher.SetMainWindow(FHandle);
-    FMicrophoneTray = std::make_unique<TMicrophoneTray>(
-        FPlatform, FAudioControl, FHandle, FTrayHint,
-        ReadMonitorOptions(FPlatform.FIni, FPlatform.FShell).FTrayMicrophoneState);
+    const TMonitorOptions Options = ReadMonitorOptions(FPlatform.FIni, FPlatform.FShell);
+    FMicrophoneTray = std::make_unique<TMicrophoneTray>(FPlatform, FAudioControl, FHandle,
+                                                        FTrayHint, Options.FTrayMicrophoneState);
+    FOnScreenMessage.SetEnabled(Options.FOnScreenMessages);
     FRecording.SetOwnerWindow(FHandle);
     FOnScreenMessage.SetOwnerWindow(FHandle);
     uiHIDData1.OnData = [this](const std::u16string& ADeviceID, const std::u16string& ADevicePath,
@@ -99,8 +100,6 @@ TLanguageForm TVantoMonExMain::LanguageForm() {
 }
 
 void TVantoMonExMain::FormCreate() {
-    FOnScreenMessage.SetEnabled(
-        ReadMonitorOptions(FPlatform.FIni, FPlatform.FShell).FOnScreenMessages);
     InitMonitor();
     AddTrayIcon();
     // Now every slot is wired: a box's own message loop cannot run a timer into nothing.
@@ -284,7 +283,7 @@ void TVantoMonExMain::TellProfileSwitch(TWParam AButtonEvent) {
 void TVantoMonExMain::MicrophoneMuteAndTell() {
     const std::optional<TMicrophoneState> State = FMicrophoneTray->MutePressed();
     // The legacy mixer has no watcher: its line is asked directly.
-    const std::optional<bool> Muted = !State ? FAudioControl.MicrophoneMuted()
+    const std::optional<bool> Muted = !State ? FAudioControl.ReadMute()
                                       : *State == TMicrophoneState::Absent
                                           ? std::nullopt
                                           : std::optional(*State == TMicrophoneState::Muted);

@@ -4,11 +4,15 @@ namespace vanto {
 
 namespace {
 
-// Core Audio exists from Windows Vista (NT 6.0) on.
 constexpr std::uint32_t CORE_AUDIO_MAJOR_VERSION = 6;
 constexpr std::uint32_t MIXER_DEVICE_ID = 0;
 
 } // namespace
+
+bool HasCoreAudio(platform::IAudio& AAudio) {
+    const platform::TSystemVersion Version = AAudio.SystemVersion();
+    return Version.FNtFamily && Version.FMajorVersion >= CORE_AUDIO_MAJOR_VERSION;
+}
 
 void TMyEndpointVolumeCallback::OnNotify() {
     FVolumeUpdating.store(true);
@@ -37,8 +41,7 @@ void TAudioControl::InitAudioEndpoint() {
 }
 
 void TAudioControl::MicrophoneMute() {
-    const platform::TSystemVersion Version = FAudio.SystemVersion();
-    if (!Version.FNtFamily || Version.FMajorVersion < CORE_AUDIO_MAJOR_VERSION) {
+    if (!HasCoreAudio(FAudio)) {
         SetMixerMute(!GetMixerMute());
         return;
     }
@@ -57,6 +60,9 @@ void TAudioControl::MicrophoneMute() {
 }
 
 std::optional<bool> TAudioControl::ReadMute() {
+    if (!HasCoreAudio(FAudio)) {
+        return AccessMixerMute(TMixerAccess::Read, false);
+    }
     try {
         const TTaken Taken = TakeDefaultMicrophone(false);
         if (Taken == TTaken::None) {
@@ -77,18 +83,6 @@ std::optional<bool> TAudioControl::ReadMute() {
 void TAudioControl::Release() {
     ReleaseMicrophone();
     FMMDevEnum.reset();
-}
-
-std::optional<bool> TAudioControl::MicrophoneMuted() {
-    const platform::TSystemVersion Version = FAudio.SystemVersion();
-    if (!Version.FNtFamily || Version.FMajorVersion < CORE_AUDIO_MAJOR_VERSION) {
-        return AccessMixerMute(TMixerAccess::Read, false);
-    }
-    try {
-        return FEndpoint ? FEndpoint->GetMute() : std::nullopt;
-    } catch (...) {
-        return std::nullopt;
-    }
 }
 
 TAudioControl::TTaken TAudioControl::TakeDefaultMicrophone(bool ARenew) {

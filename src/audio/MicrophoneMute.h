@@ -37,6 +37,9 @@ private:
 // The default microphone is asked for at every press, since a headset may have been plugged in
 // or another default chosen since the last one; its volume control is kept only while it stays
 // the default.
+// Core Audio exists from Windows Vista (NT 6.0) on; older systems mute through the legacy mixer.
+bool HasCoreAudio(platform::IAudio& AAudio);
+
 class TAudioControl {
 public:
     TAudioControl(platform::IAudio& AAudio, platform::IMessageBox& AMessageBox);
@@ -49,15 +52,12 @@ public:
     // Toggles the mute of the microphone that is the default at this moment; without one it
     // does nothing.
     void MicrophoneMute();
-    // Whether the microphone a press would toggle is muted now; none when there is none, or
-    // its state cannot be read.
-    std::optional<bool> MicrophoneMuted();
     // The microphone line's mute control; false when it could not be read.
     bool GetMixerMute();
     void SetMixerMute(bool AMute);
 
-    // The default microphone's mute as it is now; none when there is no microphone or its
-    // state cannot be read.
+    // The default microphone's mute as it is now (on older systems the mixer line's); none when
+    // there is no microphone or its state cannot be read.
     std::optional<bool> ReadMute();
     // Lets go of every audio object; the next call takes what it needs afresh.
     void Release();

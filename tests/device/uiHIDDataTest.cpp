@@ -78,6 +78,23 @@ protected:
         return FLoop.RunUntil([&] { return ReceivedCount() >= ACount; });
     }
     void PlugOtherDevice() { FHub.Plug({OTHER_ID}, {test::VendorCollection(OTHER_PATH)}); }
+    // Reads the plugged mouse, noting each collection the reader reports gone.
+    void ReadNotingGone() {
+        Make({}).OnDeviceNotConnected = [this](const std::u16string& AId,
+                                               const std::u16string& APath) {
+            std::lock_guard Guard(FLock);
+            FGone.emplace_back(AId, APath);
+            FLoop.Wake();
+        };
+        FHid->HidFindAndReadDevice(VANTO_MOUSE_COLLECTION.AsInteger(), u"*");
+        FHub.WaitForReadsWaiting(1); // a read that cannot even start ends without the event
+    }
+    bool RunUntilGone() {
+        return FLoop.RunUntil([&] {
+            std::lock_guard Guard(FLock);
+            return !FGone.empty();
+        });
+    }
 
     std::thread::id FMainThread = std::this_thread::get_id();
     sim::TSimClock FClock;
@@ -90,6 +107,7 @@ protected:
     sim::TSimMouse FMouse;
     std::mutex FLock;
     std::vector<TReceived> FReceived;
+    std::vector<std::pair<std::u16string, std::u16string>> FGone;
     std::unique_ptr<TuiHIDData> FHid;
 };
 
@@ -179,22 +197,11 @@ TEST_F(uiHIDDataTest, AReportOfNBytesArrivesAsItsIdAndNMinusOneBytesInOrder) {
 
 TEST_F(uiHIDDataTest, UnplugEndsTheReaderWithDeviceNotConnected) {
     FMouse.PlugInto(FHub);
-    std::vector<std::pair<std::u16string, std::u16string>> Gone;
-    Make({});
-    FHid->OnDeviceNotConnected = [&](const std::u16string& AId, const std::u16string& APath) {
-        std::lock_guard Guard(FLock);
-        Gone.emplace_back(AId, APath);
-        FLoop.Wake();
-    };
-    FHid->HidFindAndReadDevice(VANTO_MOUSE_COLLECTION.AsInteger(), u"*");
-    FHub.WaitForReadsWaiting(1); // a read that cannot even start ends without the event
+    ReadNotingGone();
     FMouse.Unplug();
-    ASSERT_TRUE(FLoop.RunUntil([&] {
-        std::lock_guard Guard(FLock);
-        return !Gone.empty();
-    }));
+    ASSERT_TRUE(RunUntilGone());
     FHid->HidStopRead();
-    EXPECT_THAT(Gone,
+    EXPECT_THAT(FGone,
                 ElementsAre(std::pair{FMouse.Identity().FHardwareIds[0], FMouse.VendorPath()}));
     EXPECT_THAT(FDebug.Lines(), ElementsAre(u"ERROR_DEVICE_NOT_CONNECTED++++++++++++++++"));
     EXPECT_EQ(FHub.OpenReadHandles(FMouse.VendorPath()), 0u);
@@ -204,19 +211,9 @@ TEST_F(uiHIDDataTest, UnplugEndsTheReaderWithDeviceNotConnected) {
 // denial for the mouse gone, without resting and reading again.
 TEST_F(uiHIDDataTest, ADeniedReadEndsTheReaderAtOnceAsAPulledMouse) {
     FMouse.PlugInto(FHub);
-    int Gone = 0;
-    Make({}).OnDeviceNotConnected = [&](const std::u16string&, const std::u16string&) {
-        std::lock_guard Guard(FLock);
-        ++Gone;
-        FLoop.Wake();
-    };
-    FHid->HidFindAndReadDevice(VANTO_MOUSE_COLLECTION.AsInteger(), u"*");
-    FHub.WaitForReadsWaiting(1);
+    ReadNotingGone();
     FMouse.FailReads(platform::HID_ERROR_ACCESS_DENIED);
-    ASSERT_TRUE(FLoop.RunUntil([&] {
-        std::lock_guard Guard(FLock);
-        return Gone > 0;
-    }));
+    ASSERT_TRUE(RunUntilGone());
     FHid->HidStopRead();
     EXPECT_EQ(FHub.ReadsAttempted(FMouse.VendorPath()), 1u);
     EXPECT_THAT(FHub.StopWaits(), ElementsAre());
@@ -227,14 +224,7 @@ TEST_F(uiHIDDataTest, ADeniedReadEndsTheReaderAtOnceAsAPulledMouse) {
 // double up to a second, a report starts them afresh, and the tenth failure in a row ends it.
 TEST_F(uiHIDDataTest, AReaderRestsAfterReadsThatBringNothingAndGivesUpAfterTenFailures) {
     FMouse.PlugInto(FHub);
-    int Gone = 0;
-    Make({}).OnDeviceNotConnected = [&](const std::u16string&, const std::u16string&) {
-        std::lock_guard Guard(FLock);
-        ++Gone;
-        FLoop.Wake();
-    };
-    FHid->HidFindAndReadDevice(VANTO_MOUSE_COLLECTION.AsInteger(), u"*");
-    FHub.WaitForReadsWaiting(1);
+    ReadNotingGone();
     FHub.FailReads(FMouse.VendorPath(), platform::HID_ERROR_GEN_FAILURE, 3);
     FMouse.SwitchProfile(1);
     for (int I = 0; I < 11; ++I) {
@@ -245,16 +235,13 @@ TEST_F(uiHIDDataTest, AReaderRestsAfterReadsThatBringNothingAndGivesUpAfterTenFa
     EXPECT_TRUE(FDebug.Lines().empty());
 
     FMouse.FailReads(platform::HID_ERROR_GEN_FAILURE);
-    ASSERT_TRUE(FLoop.RunUntil([&] {
-        std::lock_guard Guard(FLock);
-        return Gone > 0;
-    }));
+    ASSERT_TRUE(RunUntilGone());
     FHid->HidStopRead();
     EXPECT_THAT(FHub.StopWaits(), ElementsAre(1, 2, 4,                                     //
                                               1, 2, 4, 8, 16, 32, 64, 128, 256, 512, 1000, //
                                               1, 2, 4, 8, 16, 32, 64, 128, 256));
     EXPECT_EQ(FHub.ReadsAttempted(FMouse.VendorPath()), 3u + 1 + 11 + 1 + 10);
-    EXPECT_EQ(Gone, 1);
+    EXPECT_EQ(FGone.size(), 1u);
     EXPECT_THAT(FDebug.Lines(), ElementsAre(u"ERROR_DEVICE_NOT_CONNECTED++++++++++++++++"));
     EXPECT_EQ(FHub.OpenReadHandles(FMouse.VendorPath()), 0u);
 }

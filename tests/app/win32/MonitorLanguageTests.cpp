@@ -3,6 +3,7 @@
 // tray icon is watched: it records the hint and the menu it is given and passes the hint on to
 // the real notification area, but opens no menu, since a tracked menu would wait for a user.
 
+#include "ObservedMonitorServices.h"
 #include "app/VantoMonExMain.h"
 #include "i18n/Translate.h"
 #include "platform/Platform.h"
@@ -28,37 +29,6 @@ constexpr wchar_t ALL_SETTINGS_VALUE[] = L"VantoProfile.pfd";
 constexpr std::size_t CURRENT_LANGUAGE_OFFSET = 30952;
 constexpr std::uint8_t CHINESE = 0;
 constexpr std::uint8_t ENGLISH = 1;
-
-class TRecordingTrayIcon final : public platform::ITrayIcon {
-public:
-    explicit TRecordingTrayIcon(platform::ITrayIcon& AReal) : FReal(AReal) {}
-
-    bool Add(platform::TWindowHandle AOwner, platform::TMessageId ACallbackMessage,
-             const std::u16string& AHint) override {
-        FHint = AHint;
-        return FReal.Add(AOwner, ACallbackMessage, AHint);
-    }
-    bool SetHint(const std::u16string& AHint) override {
-        FHint = AHint;
-        return FReal.SetHint(AHint);
-    }
-    void Remove() override { FReal.Remove(); }
-    void ShowMenu(const std::vector<platform::TMenuItem>& AItems) override { FMenu = AItems; }
-    platform::TMessageId TaskbarCreatedMessage() override { return FReal.TaskbarCreatedMessage(); }
-
-    std::u16string FHint;
-    std::vector<platform::TMenuItem> FMenu;
-
-private:
-    platform::ITrayIcon& FReal;
-};
-
-// A missing hook library is reported in a box; here nobody would close it.
-class TQuietMessageBox final : public platform::IMessageBox {
-public:
-    void Show(const std::u16string&) override {}
-    void ShowError(const std::u16string&, const std::u16string&) override {}
-};
 
 std::optional<std::vector<std::uint8_t>> ReadAllSettings() {
     DWORD Size = 0;
@@ -131,7 +101,7 @@ protected:
     }
 
     win32::TWin32Platform FServices;
-    TRecordingTrayIcon FTray{FServices.FTray};
+    TObservedTrayIcon FTray{FServices.FTray};
     TQuietMessageBox FMessageBox;
     platform::TPlatform FPlatform =
         FServices.Platform({.FTray = &FTray, .FMessageBox = &FMessageBox});

@@ -4,6 +4,7 @@
 
 #include "MonitorProcess.h"
 #include "ObservedAudio.h"
+#include "ObservedMonitorServices.h"
 #include "VirtualMouse.h"
 #include "app/VantoMonExMain.h"
 #include "i18n/Translate.h"
@@ -91,43 +92,6 @@ private:
     platform::IHid& FReal;
     std::mutex FLock;
     std::set<std::u16string> FReadPaths;
-};
-
-// A missing hook library is reported in a box; here nobody would close it.
-class TQuietMessageBox final : public platform::IMessageBox {
-public:
-    void Show(const std::u16string&) override {}
-    void ShowError(const std::u16string&, const std::u16string&) override {}
-};
-
-// The real icon in Wine's tray, noting the picture and the hint it was last given.
-class TObservedTrayIcon final : public platform::ITrayIcon {
-public:
-    explicit TObservedTrayIcon(platform::ITrayIcon& AReal) : FReal(AReal) {}
-    bool Add(platform::TWindowHandle AOwner, platform::TMessageId ACallbackMessage,
-             const std::u16string& AHint) override {
-        FHint = AHint;
-        return FReal.Add(AOwner, ACallbackMessage, AHint);
-    }
-    bool SetHint(const std::u16string& AHint) override {
-        FHint = AHint;
-        return FReal.SetHint(AHint);
-    }
-    void Remove() override { FReal.Remove(); }
-    void ShowMenu(const std::vector<platform::TMenuItem>& AItems) override {
-        FReal.ShowMenu(AItems);
-    }
-    platform::TMessageId TaskbarCreatedMessage() override { return FReal.TaskbarCreatedMessage(); }
-    void SetIconVariant(platform::TTrayIconVariant AVariant) override {
-        FVariant = AVariant;
-        FReal.SetIconVariant(AVariant);
-    }
-
-    platform::TTrayIconVariant FVariant = platform::TTrayIconVariant::Plain;
-    std::u16string FHint;
-
-private:
-    platform::ITrayIcon& FReal;
 };
 
 class MonitorMouseTest : public testing::Test {
