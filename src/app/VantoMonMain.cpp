@@ -10,8 +10,6 @@
 
 #include <windows.h>
 
-#include <objbase.h>
-
 #include <exception>
 #include <string>
 
@@ -69,22 +67,6 @@ private:
     bool FOwned = false;
 };
 
-// The audio endpoint objects live in a single-threaded apartment on the main thread.
-class TComApartment {
-public:
-    TComApartment() : FInitialised(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-    ~TComApartment() {
-        if (FInitialised) {
-            CoUninitialize();
-        }
-    }
-    TComApartment(const TComApartment&) = delete;
-    TComApartment& operator=(const TComApartment&) = delete;
-
-private:
-    bool FInitialised;
-};
-
 int RunMonitor() {
     if (AnotherMonitorRuns()) {
         return 0;
@@ -95,9 +77,6 @@ int RunMonitor() {
     }
     win32::TWin32Platform Services;
     const platform::TPlatform Platform = Services.Platform();
-    // Entered after the services and left before them; what lives in it, the audio endpoint
-    // objects, belongs to the main form and goes with it.
-    TComApartment Com;
     // The main form reads the stored language while it is created, so the profiles come first.
     TDM DM(Services.FRegistry, Services.FFiles, Services.FShell, Services.FIni, Services.FLocale,
            Services.FClock);

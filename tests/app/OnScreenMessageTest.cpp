@@ -145,6 +145,21 @@ TEST_F(OnScreenMessageTest, MessagesFollowTheLanguageAndConfigIniCanTurnThemOff)
     EXPECT_FALSE(FSim.FAudio.MicrophoneMuted()) << "only the message is off, not the button";
 }
 
+// The other switch of config.ini: the button still mutes and says so, but the icon stays plain
+// and nothing follows the default microphone.
+TEST_F(OnScreenMessageTest, WithTheTrayStateOffTheIconStaysPlainWhateverTheMicrophoneDoes) {
+    WriteConfigIni("[Monitor]\r\nTrayMicrophoneState=0\r\n");
+    StartMonitor();
+    ButtonEvent(MUTE_KEY);
+    EXPECT_EQ(Shown(), u"Microphone muted");
+    FSim.FAudio.SetMicrophoneMuted(false);
+    FSim.FAudio.SetMicrophonePresent(false);
+    FSim.Settle();
+    EXPECT_EQ(FSim.FTray.Variant(), platform::TTrayIconVariant::Plain);
+    EXPECT_EQ(FSim.FTray.Hint(), FMain->TrayHint());
+    EXPECT_EQ(FSim.FAudio.RegisteredDeviceCallbacks(), 0u);
+}
+
 TEST_F(OnScreenMessageTest, ARecordingCountsItsStepsSaysWhenFullAndTellsHowTheUploadWent) {
     StartMonitor();
     ButtonEvent(RECORD_KEY);

@@ -392,7 +392,18 @@ platform::TSystemVersion TWin32Audio::SystemVersion() {
     return {Info.dwPlatformId == VER_PLATFORM_WIN32_NT, Info.dwMajorVersion};
 }
 
+TWin32Audio::~TWin32Audio() {
+    if (FComEntered) {
+        CoUninitialize();
+    }
+}
+
 std::unique_ptr<platform::IAudioDeviceEnumerator> TWin32Audio::CreateDeviceEnumerator() {
+    if (!FComTried) {
+        FComTried = true;
+        // S_FALSE, a thread that had entered already, is one more entry to leave as well.
+        FComEntered = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    }
     TComRef<IMMDeviceEnumerator> Enumerator;
     if (FAILED(CoCreateInstance(MM_DEVICE_ENUMERATOR_CLASS, nullptr, CLSCTX_ALL,
                                 MM_DEVICE_ENUMERATOR_IID, Enumerator.Put())) ||

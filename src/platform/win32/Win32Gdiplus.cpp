@@ -1,5 +1,7 @@
 #include "platform/win32/Win32Gdiplus.h"
 
+#include "platform/win32/Win32DelayLoad.h"
+
 // clang-format off
 #include <windows.h>
 #include <objidl.h>
@@ -9,12 +11,21 @@
 #include <array>
 #include <memory>
 
+// The toolchain names the descriptor of a delay-load library after the library's file name.
+extern "C" const IMAGE_DELAYLOAD_DESCRIPTOR __DELAY_IMPORT_DESCRIPTOR_libgdiplus_delayed_a;
+
 namespace vanto::win32 {
 
 namespace {
 
 int ScopeCount = 0;
 ULONG_PTR Token = 0;
+
+// Made before the first call into GDI+, while the library is not loaded yet.
+TDelayLoadedLibrary& GdiplusLibrary() {
+    static TDelayLoadedLibrary Library(__DELAY_IMPORT_DESCRIPTOR_libgdiplus_delayed_a);
+    return Library;
+}
 
 // Chinese-capable families first, so one family serves both languages the monitor shows.
 constexpr std::array<const wchar_t*, 7> PreferredFamilies{
@@ -58,6 +69,7 @@ std::wstring ChooseFamily() {
 
 TGdiplusScope::TGdiplusScope() {
     if (ScopeCount == 0) {
+        GdiplusLibrary();
         const Gdiplus::GdiplusStartupInput Input;
         if (Gdiplus::GdiplusStartup(&Token, &Input, nullptr) != Gdiplus::Ok) {
             return;
@@ -71,6 +83,8 @@ TGdiplusScope::~TGdiplusScope() {
     if (FStarted && --ScopeCount == 0) {
         Gdiplus::GdiplusShutdown(Token);
         Token = 0;
+        // A closed window leaves nothing of GDI+ in the process.
+        GdiplusLibrary().Unload();
     }
 }
 

@@ -5,8 +5,7 @@
 namespace vanto::win32 {
 
 // Keeps GDI+ started while at least one scope lives; the last one to go shuts it down.
-// gdiplus.dll is delay-loaded: the first scope maps it. It stays mapped afterwards, since the
-// toolchain's delay-load tables cannot be reset for a later load.
+// gdiplus.dll is delay-loaded: the first scope maps it, and the last one unloads it again.
 // Scenes are drawn on the thread that runs the windows, so the count needs no lock.
 class TGdiplusScope {
 public:

@@ -108,18 +108,22 @@ TWin32InputSynthesis::TWin32InputSynthesis(bool AAllowHighResolution,
     FTimer = Timer;
     // Manual reset: once cancelled, every wait ends at once until the next ArmWaits.
     FCancelEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    // From the system folder only; a system without it gets the time-critical priority instead.
-    if (AAllowMultimediaScheduler) {
-        HMODULE Library = LoadLibraryExW(L"avrt.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        if (Library) {
-            FSetTaskEntry = Entry(Library, "AvSetMmThreadCharacteristicsW");
-            FRevertTaskEntry = Entry(Library, "AvRevertMmThreadCharacteristics");
-            FSchedulerLibrary = Library;
-        }
-        if (!FSetTaskEntry || !FRevertTaskEntry) {
-            FSetTaskEntry = nullptr;
-            FRevertTaskEntry = nullptr;
-        }
+    FSchedulerWanted = AAllowMultimediaScheduler;
+}
+
+// From the system folder only, and at the first playback: a monitor that plays no macro keeps
+// the library out of its process. A system without it gets the time-critical priority instead.
+void TWin32InputSynthesis::LoadScheduler() {
+    FSchedulerWanted = false;
+    HMODULE Library = LoadLibraryExW(L"avrt.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (Library) {
+        FSetTaskEntry = Entry(Library, "AvSetMmThreadCharacteristicsW");
+        FRevertTaskEntry = Entry(Library, "AvRevertMmThreadCharacteristics");
+        FSchedulerLibrary = Library;
+    }
+    if (!FSetTaskEntry || !FRevertTaskEntry) {
+        FSetTaskEntry = nullptr;
+        FRevertTaskEntry = nullptr;
     }
 }
 
@@ -262,6 +266,9 @@ void TWin32InputSynthesis::EndPlayback() noexcept {
 // A busy machine would otherwise let the wake-up of a wait queue behind ordinary work, and the
 // step come late by a whole scheduling quantum.
 void TWin32InputSynthesis::RaiseThread() {
+    if (FSchedulerWanted) {
+        LoadScheduler();
+    }
     if (FSetTaskEntry) {
         const auto SetTask = reinterpret_cast<TSetTask>(FSetTaskEntry);
         const std::pair<const wchar_t*, TThreadBoostKind> Tasks[] = {

@@ -61,11 +61,14 @@ private:
     bool SleepOnTimer(std::int64_t ATicks);
     void RaiseThread();
     void RestoreThread();
+    void LoadScheduler();
 
     // HANDLEs and HMODULE, kept out of this header.
     void* FTimer = nullptr;
     void* FCancelEvent = nullptr;
     void* FSchedulerLibrary = nullptr;
+    // Until the first playback loads the scheduler, or when the caller declines it.
+    bool FSchedulerWanted = false;
     void* FTask = nullptr;
     // The scheduler's entry points as GetProcAddress hands them out; null without the scheduler.
     void (*FSetTaskEntry)() = nullptr;

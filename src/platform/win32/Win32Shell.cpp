@@ -18,7 +18,8 @@ std::optional<std::u16string> TWin32Shell::DocumentsFolder() {
     }
     wchar_t Path[MAX_PATH] = {};
     BOOL Found = SHGetPathFromIDListW(List, Path);
-    CoTaskMemFree(List);
+    // The shell's own release: ole32 stays unloaded in a monitor that does not mute.
+    ILFree(List);
     if (!Found || Path[0] == L'\0') {
         return std::nullopt;
     }

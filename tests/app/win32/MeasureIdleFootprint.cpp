@@ -6,7 +6,9 @@
 // Both start fresh; the monitor with the profiles the session's Documents folder holds (the
 // factory profile in a fresh home). After IDLE_SECONDS (default 10) each one's working set and
 // private bytes are printed with the difference, then the modules the monitor has loaded that
-// the minimal program has not.
+// the minimal program has not. This is done twice: with the virtual mouse plugged in (the
+// monitor reads it on a thread of its own) and with it pulled out. A second minimal program with
+// one idle thread more tells what a thread costs on this system.
 
 #include "MonitorProcess.h"
 #include "MouseProbe.h"
@@ -14,6 +16,7 @@
 #include <windows.h>
 
 #include <psapi.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -60,22 +63,56 @@ std::set<std::wstring> ModulesOf(HANDLE AProcess) {
     return Names;
 }
 
-void PrintLine(const char* AWho, const TFootprint& AFootprint) {
-    std::printf("%-22s resident %7zu KiB, private %7zu KiB\n", AWho, AFootprint.FWorkingSet / 1024,
-                AFootprint.FPrivate / 1024);
-}
-
 long long KiBDifference(SIZE_T AMonitor, SIZE_T AMinimal) {
     return (static_cast<long long>(AMonitor) - static_cast<long long>(AMinimal)) / 1024;
 }
 
+unsigned ThreadsOf(HANDLE AProcess) {
+    const DWORD Id = GetProcessId(AProcess);
+    HANDLE Snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (Snapshot == INVALID_HANDLE_VALUE) {
+        return 0;
+    }
+    unsigned Count = 0;
+    THREADENTRY32 Entry{};
+    Entry.dwSize = sizeof(Entry);
+    for (BOOL More = Thread32First(Snapshot, &Entry); More; More = Thread32Next(Snapshot, &Entry)) {
+        Count += Entry.th32OwnerProcessID == Id ? 1 : 0;
+    }
+    CloseHandle(Snapshot);
+    return Count;
+}
+
+void PrintLine(const char* AWho, HANDLE AProcess) {
+    const TFootprint Footprint = FootprintOf(AProcess);
+    std::printf("%-30s resident %7zu KiB, private %7zu KiB, %u threads\n", AWho,
+                Footprint.FWorkingSet / 1024, Footprint.FPrivate / 1024, ThreadsOf(AProcess));
+}
+
+void PrintDifference(const char* AWhat, HANDLE AProcess, HANDLE AYardstick) {
+    const TFootprint Of = FootprintOf(AProcess);
+    const TFootprint OfYardstick = FootprintOf(AYardstick);
+    std::printf("%-30s resident %+7lld KiB, private %+7lld KiB\n", AWhat,
+                KiBDifference(Of.FWorkingSet, OfYardstick.FWorkingSet),
+                KiBDifference(Of.FPrivate, OfYardstick.FPrivate));
+}
+
+BOOL CALLBACK CloseWindowOf(HWND AWindow, LPARAM AProcessId) {
+    DWORD ProcessId = 0;
+    GetWindowThreadProcessId(AWindow, &ProcessId);
+    if (ProcessId == static_cast<DWORD>(AProcessId)) {
+        PostMessageW(AWindow, WM_CLOSE, 0, 0);
+    }
+    return TRUE;
+}
+
 class TMinimalProgram {
 public:
-    TMinimalProgram() {
+    explicit TMinimalProgram(const wchar_t* AArguments = L"") {
         STARTUPINFOW Startup{};
         Startup.cb = sizeof(Startup);
         const std::wstring Program = WindowsPathOf(VANTO_MINIMAL_PROGRAM_EXE);
-        std::wstring CommandLine = L"\"" + Program + L"\"";
+        std::wstring CommandLine = L"\"" + Program + L"\" " + AArguments;
         if (!CreateProcessW(Program.c_str(), CommandLine.data(), nullptr, nullptr, FALSE, 0,
                             nullptr, nullptr, &Startup, &FProcess)) {
             FProcess = {};
@@ -87,9 +124,7 @@ public:
         if (FProcess.hProcess == nullptr) {
             return;
         }
-        if (HWND Window = FindWindowW(L"VantoMinimalTrayProgram", nullptr)) {
-            PostMessageW(Window, WM_CLOSE, 0, 0);
-        }
+        EnumWindows(CloseWindowOf, static_cast<LPARAM>(FProcess.dwProcessId));
         if (WaitForSingleObject(FProcess.hProcess, 5000) != WAIT_OBJECT_0) {
             TerminateProcess(FProcess.hProcess, 99);
         }
@@ -100,13 +135,50 @@ public:
 
     HANDLE Process() const { return FProcess.hProcess; }
     bool WaitForWindow() const {
-        return PumpUntil([] { return FindWindowW(L"VantoMinimalTrayProgram", nullptr) != nullptr; },
-                         WAIT_MS);
+        return FProcess.hProcess != nullptr && WaitForInputIdle(FProcess.hProcess, WAIT_MS) == 0;
     }
 
 private:
     PROCESS_INFORMATION FProcess{};
 };
+
+void PrintModulesOnlyIn(HANDLE AProcess, HANDLE AYardstick) {
+    const std::set<std::wstring> YardstickModules = ModulesOf(AYardstick);
+    std::printf("modules only the monitor has:");
+    for (const std::wstring& Name : ModulesOf(AProcess)) {
+        if (YardstickModules.count(Name) == 0) {
+            std::printf(" %ls", Name.c_str());
+        }
+    }
+    std::printf("\n");
+}
+
+bool MeasureMonitor(const char* AWhen, const TMonitorFolder& AFolder, DWORD AIdleSeconds,
+                    const TMinimalProgram& AMinimal) {
+    TMonitorProcess Monitor(AFolder.Executable());
+    if (Monitor.WaitForWindow(WAIT_MS) == nullptr) {
+        std::fputs("the monitor did not start\n", stderr);
+        return false;
+    }
+    PumpUntil([] { return false; }, AIdleSeconds * 1000);
+    std::printf("after %lu s idle, %s:\n", static_cast<unsigned long>(AIdleSeconds), AWhen);
+    PrintLine("VantoMon.exe", Monitor.Process());
+    PrintDifference("beside the minimal program", Monitor.Process(), AMinimal.Process());
+    PrintModulesOnlyIn(Monitor.Process(), AMinimal.Process());
+    return true;
+}
+
+bool SetMousePlugged(bool APlugged) {
+    std::wstring Error;
+    const bool Done = APlugged ? vmouse::IsPlugged() || vmouse::Plug(vmouse::BuiltInfPath(), Error)
+                               : !vmouse::IsPlugged() || vmouse::Unplug(Error);
+    if (!Done || !vmouse::WaitForInterfaces(APlugged, WAIT_MS)) {
+        std::fprintf(stderr, "the virtual mouse could not be %s: %ls\n",
+                     APlugged ? "plugged in" : "pulled out", Error.c_str());
+        return false;
+    }
+    return true;
+}
 
 int Run(DWORD AIdleSeconds) {
     TConfigAppStandIn ConfigApp;
@@ -116,30 +188,23 @@ int Run(DWORD AIdleSeconds) {
         return 1;
     }
     TMinimalProgram Minimal;
-    TMonitorProcess Monitor(Folder.Executable());
-    if (Minimal.Process() == nullptr || !Minimal.WaitForWindow() ||
-        Monitor.WaitForWindow(WAIT_MS) == nullptr) {
-        std::fputs("the monitor or the minimal program did not start\n", stderr);
+    TMinimalProgram MinimalWithThread(L"--idle-thread");
+    if (!Minimal.WaitForWindow() || !MinimalWithThread.WaitForWindow()) {
+        std::fputs("the minimal program did not start\n", stderr);
         return 1;
     }
     PumpUntil([] { return false; }, AIdleSeconds * 1000);
-    const TFootprint OfMonitor = FootprintOf(Monitor.Process());
-    const TFootprint OfMinimal = FootprintOf(Minimal.Process());
-    std::printf("after %lu s idle:\n", static_cast<unsigned long>(AIdleSeconds));
-    PrintLine("VantoMon.exe", OfMonitor);
-    PrintLine("minimal tray program", OfMinimal);
-    std::printf("%-22s resident %+7lld KiB, private %+7lld KiB\n", "difference",
-                KiBDifference(OfMonitor.FWorkingSet, OfMinimal.FWorkingSet),
-                KiBDifference(OfMonitor.FPrivate, OfMinimal.FPrivate));
-    const std::set<std::wstring> MinimalModules = ModulesOf(Minimal.Process());
-    std::printf("modules only the monitor has:");
-    for (const std::wstring& Name : ModulesOf(Monitor.Process())) {
-        if (MinimalModules.count(Name) == 0) {
-            std::printf(" %ls", Name.c_str());
-        }
+    PrintLine("minimal tray program", Minimal.Process());
+    PrintLine("the same with an idle thread", MinimalWithThread.Process());
+    PrintDifference("one idle thread costs", MinimalWithThread.Process(), Minimal.Process());
+    if (!SetMousePlugged(true) ||
+        !MeasureMonitor("the mouse plugged in", Folder, AIdleSeconds, Minimal)) {
+        return 1;
     }
-    std::printf("\n");
-    return 0;
+    const bool Measured =
+        SetMousePlugged(false) && MeasureMonitor("no mouse", Folder, AIdleSeconds, Minimal);
+    // The Windows suite that runs next expects the mouse where it found it.
+    return SetMousePlugged(true) && Measured ? 0 : 1;
 }
 
 } // namespace

@@ -1,5 +1,9 @@
 // The yardstick for the monitor's idle footprint: a hidden window, a message loop and a tray
 // icon, nothing else. It ends when its window is closed.
+//
+//   minimal_tray_program [--idle-thread]
+//
+// --idle-thread adds one thread that only waits, to tell what a thread costs.
 
 #include <windows.h>
 
@@ -20,7 +24,15 @@ LRESULT CALLBACK WindowProcedure(HWND AWindow, UINT AMsg, WPARAM AWParam, LPARAM
 
 } // namespace
 
-int WINAPI wWinMain(HINSTANCE AInstance, HINSTANCE, PWSTR, int) {
+DWORD WINAPI WaitForever(void*) {
+    Sleep(INFINITE);
+    return 0;
+}
+
+int WINAPI wWinMain(HINSTANCE AInstance, HINSTANCE, PWSTR ACommandLine, int) {
+    if (lstrcmpW(ACommandLine, L"--idle-thread") == 0) {
+        CloseHandle(CreateThread(nullptr, 0, WaitForever, nullptr, 0, nullptr));
+    }
     WNDCLASSW Class{};
     Class.lpfnWndProc = WindowProcedure;
     Class.hInstance = AInstance;

@@ -232,6 +232,13 @@ TEST_F(OverlayWindowTest, GdiplusIsLoadedByTheFirstWindowThatDrawsNotByOneThatIs
     EXPECT_EQ(GetModuleHandleW(L"gdiplus.dll"), nullptr) << "made, not shown";
     Window->Show(OverlayScene());
     EXPECT_NE(GetModuleHandleW(L"gdiplus.dll"), nullptr);
+
+    // Nor does a window that was closed; and GDI+ comes back for the next one that draws.
+    Window->Hide();
+    EXPECT_EQ(GetModuleHandleW(L"gdiplus.dll"), nullptr) << "hidden, the last one";
+    Window->Show(OverlayScene());
+    EXPECT_NE(GetModuleHandleW(L"gdiplus.dll"), nullptr);
+    EXPECT_TRUE(Window->IsVisible());
 }
 
 TEST_F(OverlayWindowTest, IsALayeredTopMostToolWindowWithItsTitleAtTheBottomCentre) {
