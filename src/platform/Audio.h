@@ -100,8 +100,8 @@ inline constexpr std::uint32_t MIXER_MICROPHONE_LINE_TYPE = 0x1003;
 inline constexpr std::uint32_t MIXER_MUTE_CONTROL_TYPE = 0x20010002;
 
 // The audio services of the machine: Core Audio for NT 6 and later, the legacy mixer before.
-// Every call comes from the main thread, which the process has made a single-threaded COM
-// apartment; only callbacks arrive elsewhere.
+// Every call comes from the main thread, which the first enumerator makes a single-threaded
+// COM apartment; only callbacks arrive elsewhere.
 class IAudio {
 public:
     virtual ~IAudio() = default;

@@ -37,8 +37,9 @@ struct TWin32Substitutes {
 // - The hook library comes last so that it goes first: uiHook.dll takes its hooks down as it
 //   is unloaded, before any service their callbacks could reach is gone.
 // - Nothing here holds a COM object or starts GDI+: the audio endpoint objects and the scene
-//   windows (each keeping GDI+ started) belong to whoever asked for them, and go with it. So
-//   the thread's COM apartment may be entered after the root is made and left before it goes.
+//   windows (each keeping GDI+ started) belong to whoever asked for them, and go with it. The
+//   audio service enters the thread's COM apartment for its first enumerator and leaves it as
+//   it goes, after them.
 class TWin32Platform {
 public:
     TWin32Platform() = default;

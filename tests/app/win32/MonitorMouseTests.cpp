@@ -99,8 +99,6 @@ protected:
     void SetUp() override {
         ASSERT_EQ(FindWindowW(L"TVantoMonExMain", nullptr), nullptr)
             << "a monitor is already running";
-        // The monitor's entry point does this for the main thread; here the test is the entry.
-        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
         std::wstring Error;
         ASSERT_TRUE(FMouse.PlugInFresh(WAIT_MS, Error)) << std::string(Error.begin(), Error.end());
         FDM = std::make_unique<TDM>(FServices.FRegistry, FServices.FFiles, FServices.FShell,
@@ -112,7 +110,6 @@ protected:
         if (FDM) {
             FDM->DataModuleDestroy();
         }
-        CoUninitialize();
     }
 
     void StartMonitor() {
