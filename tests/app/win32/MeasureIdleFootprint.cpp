@@ -6,8 +6,9 @@
 // Both start fresh; the monitor with the profiles the session's Documents folder holds (the
 // factory profile in a fresh home). After IDLE_SECONDS (default 10) each one's working set and
 // private bytes are printed with the difference, then the modules the monitor has loaded that
-// the minimal program has not. This is done twice: with the virtual mouse plugged in (the
-// monitor reads it on a thread of its own) and with it pulled out. A second minimal program with
+// the minimal program has not. This is done with the virtual mouse plugged in (the monitor reads
+// it on a thread of its own), again after a profile switch on the mouse showed an on-screen
+// message that has faded since, and with the mouse pulled out. A second minimal program with
 // one idle thread more tells what a thread costs on this system.
 
 #include "MonitorProcess.h"
@@ -153,18 +154,33 @@ void PrintModulesOnlyIn(HANDLE AProcess, HANDLE AYardstick) {
     std::printf("\n");
 }
 
+void PrintMonitor(const char* AWhen, DWORD AIdleSeconds, HANDLE AMonitor, HANDLE AMinimal) {
+    std::printf("after %lu s idle, %s:\n", static_cast<unsigned long>(AIdleSeconds), AWhen);
+    PrintLine("VantoMon.exe", AMonitor);
+    PrintDifference("beside the minimal program", AMonitor, AMinimal);
+    PrintModulesOnlyIn(AMonitor, AMinimal);
+}
+
+// With the mouse, a profile switch made on it then shows an on-screen message, which draws with
+// GDI+; once it has faded, the monitor is measured again.
 bool MeasureMonitor(const char* AWhen, const TMonitorFolder& AFolder, DWORD AIdleSeconds,
-                    const TMinimalProgram& AMinimal) {
+                    const TMinimalProgram& AMinimal, vmouse::TVirtualMouse* AMouse = nullptr) {
     TMonitorProcess Monitor(AFolder.Executable());
     if (Monitor.WaitForWindow(WAIT_MS) == nullptr) {
         std::fputs("the monitor did not start\n", stderr);
         return false;
     }
     PumpUntil([] { return false; }, AIdleSeconds * 1000);
-    std::printf("after %lu s idle, %s:\n", static_cast<unsigned long>(AIdleSeconds), AWhen);
-    PrintLine("VantoMon.exe", Monitor.Process());
-    PrintDifference("beside the minimal program", Monitor.Process(), AMinimal.Process());
-    PrintModulesOnlyIn(Monitor.Process(), AMinimal.Process());
+    PrintMonitor(AWhen, AIdleSeconds, Monitor.Process(), AMinimal.Process());
+    if (AMouse) {
+        if (!AMouse->SelectProfile(1)) {
+            std::fputs("the virtual mouse took no report\n", stderr);
+            return false;
+        }
+        PumpUntil([] { return false; }, AIdleSeconds * 1000);
+        PrintMonitor("the mouse plugged in, after a message came and went", AIdleSeconds,
+                     Monitor.Process(), AMinimal.Process());
+    }
     return true;
 }
 
@@ -197,9 +213,14 @@ int Run(DWORD AIdleSeconds) {
     PrintLine("minimal tray program", Minimal.Process());
     PrintLine("the same with an idle thread", MinimalWithThread.Process());
     PrintDifference("one idle thread costs", MinimalWithThread.Process(), Minimal.Process());
-    if (!SetMousePlugged(true) ||
-        !MeasureMonitor("the mouse plugged in", Folder, AIdleSeconds, Minimal)) {
+    if (!SetMousePlugged(true)) {
         return 1;
+    }
+    {
+        vmouse::TVirtualMouse Mouse;
+        if (!MeasureMonitor("the mouse plugged in", Folder, AIdleSeconds, Minimal, &Mouse)) {
+            return 1;
+        }
     }
     const bool Measured =
         SetMousePlugged(false) && MeasureMonitor("no mouse", Folder, AIdleSeconds, Minimal);
