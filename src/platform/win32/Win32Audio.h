@@ -22,7 +22,7 @@ public:
     std::unique_ptr<platform::IMixerDevice> OpenMixer(std::uint32_t ADeviceId) override;
 
 private:
-    // COM, and ole32 with it, only for a monitor that mutes: most never do.
+    // The apartment only for a monitor that mutes: most never do.
     bool FComEntered = false;
     bool FComTried = false;
 };
