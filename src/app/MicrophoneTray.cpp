@@ -9,8 +9,6 @@ namespace vanto {
 
 namespace {
 
-// Core Audio exists from Windows Vista (NT 6.0) on; before it the mute goes through the mixer,
-// which tells nobody of a change, so no state is shown there.
 bool HasMuteButton(const TMouseProfileInfo& AProfile) {
     const TBUTTONFUNCINFO* Buttons = AProfile.ConfigInfo.ButtonFuncInfo;
     return std::any_of(Buttons, Buttons + BUTTON_COUNT, [](const TBUTTONFUNCINFO& AButton) {
@@ -33,7 +31,9 @@ platform::TTrayIconVariant VariantOf(std::optional<TMicrophoneState> AState) {
     return platform::TTrayIconVariant::NoMicrophone;
 }
 
-const char16_t* StateText(TMicrophoneState AState) {
+} // namespace
+
+const char16_t* MicrophoneStateText(TMicrophoneState AState) {
     switch (AState) {
     case TMicrophoneState::Live:
         return u"Microphone on";
@@ -44,8 +44,6 @@ const char16_t* StateText(TMicrophoneState AState) {
     }
     return u"No microphone found";
 }
-
-} // namespace
 
 TMicrophoneTray::TMicrophoneTray(const platform::TPlatform& APlatform, TAudioControl& AControl,
                                  platform::TWindowHandle AOwner, const std::u16string& ABaseHint,
@@ -67,15 +65,14 @@ void TMicrophoneTray::ProfileLoaded(const TMouseProfileInfo& AProfile) {
     }
 }
 
-std::optional<TMicrophoneState> TMicrophoneTray::MutePressed() {
+TMicrophoneState TMicrophoneTray::MutePressed() {
     HoldAudio();
     FControl.MicrophoneMute();
-    if (!HasCoreAudio(FPlatform.FAudio)) {
-        return std::nullopt;
-    }
     // Read at once rather than wait for the notification, which some systems never send.
     const TMicrophoneState State = FWatcher.Current();
-    if (FShowState) {
+    // Before Core Audio (Windows Vista) the mute goes through the mixer, which tells nobody of a
+    // change, so the icon shows no state there.
+    if (FShowState && HasCoreAudio(FPlatform.FAudio)) {
         ShowState(State);
     }
     return State;
@@ -89,7 +86,7 @@ void TMicrophoneTray::MicrophoneChanged() {
 }
 
 std::u16string TMicrophoneTray::Hint() const {
-    return FShown ? FBaseHint + u"\n" + Translate(StateText(*FShown)) : FBaseHint;
+    return FShown ? FBaseHint + u"\n" + Translate(MicrophoneStateText(*FShown)) : FBaseHint;
 }
 
 void TMicrophoneTray::HoldAudio() {

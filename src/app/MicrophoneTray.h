@@ -16,6 +16,9 @@ namespace vanto {
 // reads it anew. At most one is on its way at a time.
 inline constexpr platform::TMessageId WM_MICROPHONE_CHANGED = platform::WM_USER_FIRST + 28;
 
+// The English source text of a state, for the tray hint's line and the on-screen message alike.
+const char16_t* MicrophoneStateText(TMicrophoneState AState);
+
 // The microphone's state on the tray icon, and the lifetime of the audio objects behind the
 // mute button. Most profiles have no mute button, and then the monitor keeps no audio object at
 // all: they are taken when a loaded profile has one, or at the first mute press, and let go when
@@ -32,9 +35,8 @@ public:
 
     // After every load of the current profile, at start-up too.
     void ProfileLoaded(const TMouseProfileInfo& AProfile);
-    // The mouse's mute button. The microphone's state after it, for whoever tells the user; none
-    // where the system cannot tell (the legacy mixer).
-    std::optional<TMicrophoneState> MutePressed();
+    // The mouse's mute button. The microphone's state after it, for whoever tells the user.
+    TMicrophoneState MutePressed();
     // WM_MICROPHONE_CHANGED.
     void MicrophoneChanged();
 

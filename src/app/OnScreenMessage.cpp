@@ -102,12 +102,11 @@ void TOnScreenMessage::Show(const std::u16string& AText) {
         FWindow = FScenes.CreateSceneWindow(
             0, 0, platform::TScenePlacement::BottomCentreOfPointerScreen, Style);
     }
-    FText = AText;
     FFadeStep = 0;
     // A replaced message may have been half faded; the new one starts at full strength (the
     // window places itself afresh when its size changes).
     FWindow->SetOpacity(255);
-    FWindow->Show(BuildMessageScene(FText));
+    FWindow->Show(BuildMessageScene(AText));
     FWindows.StopTimer(FOwner, FTimerId);
     FWindows.StartTimer(FOwner, FTimerId, MESSAGE_SHOWN_MS);
 }

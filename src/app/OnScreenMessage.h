@@ -11,10 +11,8 @@
 namespace vanto {
 
 // The English source texts of the on-screen messages; "%1" takes a number after translation.
-// A full recording says RECORD_FULL_TEXT, as its overlay does.
-inline constexpr char16_t MESSAGE_MICROPHONE_MUTED[] = u"Microphone muted";
-inline constexpr char16_t MESSAGE_MICROPHONE_ON[] = u"Microphone on";
-inline constexpr char16_t MESSAGE_NO_MICROPHONE[] = u"No microphone found";
+// A full recording says RECORD_FULL_TEXT, as its overlay does; the microphone's state is told in
+// the words of the tray hint (MicrophoneStateText).
 inline constexpr const char16_t* MESSAGE_PROFILES[] = {u"Profile 1", u"Profile 2"};
 inline constexpr char16_t MESSAGE_MACRO_RECORDED[] = u"Macro recorded: %1 steps";
 inline constexpr char16_t MESSAGE_MACRO_NOT_UPLOADED[] =
@@ -58,9 +56,6 @@ public:
     void Show(const std::u16string& AText);
     void Timer();
 
-    bool Visible() const { return FWindow != nullptr; }
-    const std::u16string& Text() const { return FText; }
-
 private:
     void Close();
 
@@ -70,7 +65,6 @@ private:
     platform::TWindowHandle FOwner = 0;
     bool FEnabled = true;
     std::unique_ptr<platform::ISceneWindow> FWindow;
-    std::u16string FText;
     // 0 while the message is fully shown, then the fade steps taken.
     int FFadeStep = 0;
 };

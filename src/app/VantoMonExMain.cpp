@@ -281,16 +281,8 @@ void TVantoMonExMain::TellProfileSwitch(TWParam AButtonEvent) {
 }
 
 void TVantoMonExMain::MicrophoneMuteAndTell() {
-    const std::optional<TMicrophoneState> State = FMicrophoneTray->MutePressed();
-    // The legacy mixer has no watcher: its line is asked directly.
-    const std::optional<bool> Muted = !State ? FAudioControl.ReadMute()
-                                      : *State == TMicrophoneState::Absent
-                                          ? std::nullopt
-                                          : std::optional(*State == TMicrophoneState::Muted);
-    FOnScreenMessage.Show(TranslatedMessage(!Muted   ? MESSAGE_NO_MICROPHONE
-                                            : *Muted ? MESSAGE_MICROPHONE_MUTED
-                                                     : MESSAGE_MICROPHONE_ON,
-                                            0));
+    FOnScreenMessage.Show(
+        TranslatedMessage(MicrophoneStateText(FMicrophoneTray->MutePressed()), 0));
 }
 
 // Windows drops input synthesised for a window of higher integrity without a word; the user

@@ -30,6 +30,9 @@ private:
     const std::function<void()> FOnChange;
 };
 
+// Core Audio exists from Windows Vista (NT 6.0) on; older systems mute through the legacy mixer.
+bool HasCoreAudio(platform::IAudio& AAudio);
+
 // The microphone mute toggle that the main form owns: Core Audio's default capture endpoint on
 // NT 6 and later, mixer device 0's microphone line before. Runs on the main thread and never
 // fails outward; the only things the user may see are the two mixer error boxes.
@@ -37,9 +40,6 @@ private:
 // The default microphone is asked for at every press, since a headset may have been plugged in
 // or another default chosen since the last one; its volume control is kept only while it stays
 // the default.
-// Core Audio exists from Windows Vista (NT 6.0) on; older systems mute through the legacy mixer.
-bool HasCoreAudio(platform::IAudio& AAudio);
-
 class TAudioControl {
 public:
     TAudioControl(platform::IAudio& AAudio, platform::IMessageBox& AMessageBox);

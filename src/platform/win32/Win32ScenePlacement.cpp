@@ -20,6 +20,10 @@ constexpr int BOTTOM_MARGIN = 50;
 constexpr int MESSAGE_BOTTOM_MARGIN = 40;
 constexpr int OVERLAY_BAND = BOTTOM_MARGIN + 100 + 10;
 
+TSceneRect AsSceneRect(const RECT& ARect) {
+    return {ARect.left, ARect.top, ARect.right - ARect.left, ARect.bottom - ARect.top};
+}
+
 int RoundedHalf(int AValue) {
     return static_cast<int>(std::lround(AValue / 2.0));
 }
@@ -53,7 +57,7 @@ TSceneScreen CurrentSceneScreen() {
     if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &Work, 0)) {
         return {Screen, Screen};
     }
-    return {Screen, {Work.left, Work.top, Work.right - Work.left, Work.bottom - Work.top}};
+    return {Screen, AsSceneRect(Work)};
 }
 
 TSceneScreen PointerSceneScreen() {
@@ -64,11 +68,7 @@ TSceneScreen PointerSceneScreen() {
         !GetMonitorInfoW(MonitorFromPoint(Pointer, MONITOR_DEFAULTTOPRIMARY), &Info)) {
         return CurrentSceneScreen();
     }
-    const auto AsRect = [](const RECT& ARect) {
-        return TSceneRect{ARect.left, ARect.top, ARect.right - ARect.left,
-                          ARect.bottom - ARect.top};
-    };
-    return {AsRect(Info.rcMonitor), AsRect(Info.rcWork)};
+    return {AsSceneRect(Info.rcMonitor), AsSceneRect(Info.rcWork)};
 }
 
 } // namespace vanto::win32
