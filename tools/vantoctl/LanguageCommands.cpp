@@ -2,13 +2,12 @@
 
 #include "Utf8Text.h"
 #include "VantoCtl.h"
+#include "WholeFile.h"
 #include "i18n/CarriedLanguageTable.h"
 #include "i18n/LanguageTableFormat.h"
 #include "i18n/Translate.h"
 #include "platform/Utf16.h"
 
-#include <filesystem>
-#include <fstream>
 #include <locale>
 #include <optional>
 #include <string>
@@ -106,20 +105,6 @@ void PrintTranslations(const std::vector<std::u16string>& ATexts,
     }
 }
 
-std::optional<std::vector<std::uint8_t>> ReadTableFile(const std::filesystem::path& APath) {
-    std::error_code Error;
-    const std::uintmax_t Size = std::filesystem::file_size(APath, Error);
-    if (Error || Size > LARGEST_TABLE_FILE) {
-        return std::nullopt;
-    }
-    std::vector<std::uint8_t> Bytes(static_cast<std::size_t>(Size));
-    std::ifstream In(APath, std::ios::binary);
-    if (!In.read(reinterpret_cast<char*>(Bytes.data()), static_cast<std::streamsize>(Size))) {
-        return std::nullopt;
-    }
-    return Bytes;
-}
-
 void PrintTable(const TLanguageTable& ATable, std::ostream& AOut) {
     AOut << "source\n";
     for (const std::u16string& Source : ATable.FSourceStrings) {
@@ -187,7 +172,9 @@ int RunTableCommand(std::span<const std::string_view> AArgs, std::ostream& AOut,
         return EXIT_DONE;
     }
     const std::string File(AArgs[0]);
-    const std::optional<std::vector<std::uint8_t>> Bytes = ReadTableFile(PathFromUtf8(File));
+    std::string Reason;
+    const std::optional<std::vector<std::uint8_t>> Bytes =
+        ReadWholeFile(File, AtMost(LARGEST_TABLE_FILE), Reason);
     if (!Bytes) {
         AErr << "vantoctl: " << File << ": cannot read (or it is larger than 16 MiB)\n";
         return EXIT_FAILED;

@@ -388,6 +388,14 @@ std::string RecordKindOfSize(std::size_t ASize) {
     }
 }
 
+std::optional<std::string> NotARecordSize(std::uintmax_t ASize) {
+    if (!RecordKindOfSize(static_cast<std::size_t>(ASize)).empty()) {
+        return std::nullopt;
+    }
+    return std::to_string(ASize) +
+           " bytes: not a profile (109816), setting group (30964) or all-settings record (30954)";
+}
+
 std::vector<std::uint8_t> BuildRecordFromJson(std::string_view AJson,
                                               std::span<const std::uint8_t> ABase) {
     const TJsonValue Root = ParseJson(AJson);

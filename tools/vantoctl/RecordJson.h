@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <ostream>
 #include <span>
 #include <stdexcept>
@@ -31,5 +32,7 @@ std::vector<std::uint8_t> BuildRecordFromJson(std::string_view AJson,
 
 // "profile (109816 bytes)" and so on; empty for a size that is no record.
 std::string RecordKindOfSize(std::size_t ASize);
+// Why a file of ASize bytes is none of the records; none when it is one.
+std::optional<std::string> NotARecordSize(std::uintmax_t ASize);
 
 } // namespace vanto::ctl

@@ -6,6 +6,7 @@
 #include "Usage.h"
 #include "Utf8Text.h"
 #include "VantoCtl.h"
+#include "WholeFile.h"
 #include "platform/Utf16.h"
 
 #include <filesystem>
@@ -20,6 +21,7 @@ namespace {
 
 // Far beyond the text of any record (a profile prints as about 1 MB); a bigger file is not one.
 constexpr std::uintmax_t LARGEST_TEXT_FILE = 64 * 1024 * 1024;
+constexpr std::uintmax_t LARGEST_BASE_FILE = 1024 * 1024;
 
 struct TTextOptions {
     std::vector<std::string_view> FPositional;
@@ -72,27 +74,12 @@ std::optional<std::string> ParseOptions(std::span<const std::string_view> AArgs,
     return std::nullopt;
 }
 
-// The file's bytes, or the reason it cannot be read.
-std::optional<std::string> ReadFile(std::string_view AFile, std::uintmax_t AMaxSize,
-                                    std::string& AReason) {
-    const std::filesystem::path Path = PathFromUtf8(AFile);
-    std::error_code Error;
-    const std::uintmax_t Size = std::filesystem::file_size(Path, Error);
-    if (Error) {
-        AReason = "cannot read: " + Error.message();
-        return std::nullopt;
-    }
-    if (Size > AMaxSize) {
-        AReason = "cannot read: larger than " + std::to_string(AMaxSize) + " bytes";
-        return std::nullopt;
-    }
-    std::ifstream In(Path, std::ios::binary);
-    std::string Bytes(Size, '\0');
-    if (!In.read(Bytes.data(), static_cast<std::streamsize>(Size))) {
-        AReason = "cannot read";
-        return std::nullopt;
-    }
-    return Bytes;
+// The file as text, or the reason it cannot be read.
+std::optional<std::string> ReadTextFile(std::string_view AFile, std::string& AReason) {
+    const std::optional<std::vector<std::uint8_t>> Bytes =
+        ReadWholeFile(AFile, AtMost(LARGEST_TEXT_FILE), AReason);
+    return Bytes ? std::optional<std::string>(std::in_place, Bytes->begin(), Bytes->end())
+                 : std::nullopt;
 }
 
 // Written beside the target first and put in place only when complete, so a failed write
@@ -174,28 +161,26 @@ int RunLoadCommand(std::span<const std::string_view> AArgs, std::ostream& AOut,
     }
     const std::string_view File = Options.FPositional[0];
     std::string Reason;
-    const std::optional<std::string> Json = ReadFile(File, LARGEST_TEXT_FILE, Reason);
+    const std::optional<std::string> Json = ReadTextFile(File, Reason);
     if (!Json) {
         return FileError(AErr, File, Reason);
     }
-    std::string Base;
+    std::vector<std::uint8_t> Base;
     if (Options.FBase) {
-        const std::optional<std::string> Bytes = ReadFile(*Options.FBase, 1024 * 1024, Reason);
+        const auto BaseSize = [](std::uintmax_t ASize) {
+            const std::optional<std::string> Larger = AtMost(LARGEST_BASE_FILE)(ASize);
+            return Larger ? Larger : NotARecordSize(ASize);
+        };
+        const std::optional<std::vector<std::uint8_t>> Bytes =
+            ReadWholeFile(*Options.FBase, BaseSize, Reason);
         if (!Bytes) {
             return FileError(AErr, *Options.FBase, Reason);
-        }
-        if (RecordKindOfSize(Bytes->size()).empty()) {
-            return FileError(AErr, *Options.FBase,
-                             std::to_string(Bytes->size()) +
-                                 " bytes: not a profile (109816), setting group (30964) or "
-                                 "all-settings record (30954)");
         }
         Base = *Bytes;
     }
     std::vector<std::uint8_t> Record;
     try {
-        Record = BuildRecordFromJson(
-            *Json, {reinterpret_cast<const std::uint8_t*>(Base.data()), Base.size()});
+        Record = BuildRecordFromJson(*Json, Base);
     } catch (const std::exception& Error) {
         return FileError(AErr, File, Error.what());
     }
@@ -246,7 +231,7 @@ int RunImportCommand(std::span<const std::string_view> AArgs, std::ostream&, std
     }
     const std::string_view File = Options.FPositional[0];
     std::string Reason;
-    const std::optional<std::string> Json = ReadFile(File, LARGEST_TEXT_FILE, Reason);
+    const std::optional<std::string> Json = ReadTextFile(File, Reason);
     if (!Json) {
         return FileError(AErr, File, Reason);
     }

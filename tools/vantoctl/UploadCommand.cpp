@@ -2,6 +2,7 @@
 
 #include "Utf8Text.h"
 #include "VantoCtl.h"
+#include "WholeFile.h"
 #include "device/DeviceEncoding.h"
 #include "device/ProfileUpload.h"
 #include "platform/Hid.h"
@@ -13,8 +14,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -85,20 +85,20 @@ std::optional<std::string> ParseOptions(std::span<const std::string_view> AArgs,
 
 // The whole file, which must be exactly one profile.
 std::optional<std::string> ReadProfile(std::string_view AFile, TMouseProfileInfo& AProfile) {
-    const std::filesystem::path Path = PathFromUtf8(AFile);
-    std::error_code Error;
-    auto Size = std::filesystem::file_size(Path, Error);
-    if (Error) {
-        return std::string(AFile) + ": cannot read: " + Error.message();
+    const auto ProfileSize = [](std::uintmax_t ASize) -> std::optional<std::string> {
+        if (ASize != sizeof(TMouseProfileInfo)) {
+            return std::to_string(ASize) + " bytes: not a profile (" +
+                   std::to_string(sizeof(TMouseProfileInfo)) + ")";
+        }
+        return std::nullopt;
+    };
+    std::string Reason;
+    const std::optional<std::vector<std::uint8_t>> Bytes =
+        ReadWholeFile(AFile, ProfileSize, Reason);
+    if (!Bytes) {
+        return std::string(AFile) + ": " + Reason;
     }
-    if (Size != sizeof(TMouseProfileInfo)) {
-        return std::string(AFile) + ": " + std::to_string(Size) + " bytes: not a profile (" +
-               std::to_string(sizeof(TMouseProfileInfo)) + ")";
-    }
-    std::ifstream In(Path, std::ios::binary);
-    if (!In.read(reinterpret_cast<char*>(&AProfile), sizeof(TMouseProfileInfo))) {
-        return std::string(AFile) + ": cannot read";
-    }
+    std::memcpy(&AProfile, Bytes->data(), sizeof(TMouseProfileInfo));
     return std::nullopt;
 }
 

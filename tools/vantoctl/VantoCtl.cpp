@@ -7,6 +7,7 @@
 #include "UploadCommand.h"
 #include "Usage.h"
 #include "Utf8Text.h"
+#include "WholeFile.h"
 #include "keys/KeyLookupFormat.h"
 #include "macro/MacroDescription.h"
 #include "shared/ButtonReports.h"
@@ -17,6 +18,7 @@
 #include <charconv>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -128,25 +130,14 @@ int DumpRecord(std::span<const std::string_view> AArgs, std::ostream& AOut, std:
     if (AArgs.size() != 1) {
         return UsageError(AErr, "dump takes one file");
     }
-    const std::filesystem::path Path = PathFromUtf8(AArgs[0]);
-    std::error_code Error;
-    auto Size = std::filesystem::file_size(Path, Error);
-    if (Error) {
-        return FileError(AErr, AArgs[0], "cannot read: " + Error.message());
-    }
     // Told apart by size; anything else is not a record, and is not read at all.
-    if (Size != sizeof(TMouseProfileInfo) && Size != sizeof(TProfileSettingGroup) &&
-        Size != sizeof(TALLGAMESINFO)) {
-        return FileError(AErr, AArgs[0],
-                         std::to_string(Size) + " bytes: not a profile (109816), setting group "
-                                                "(30964) or all-settings record (30954)");
+    std::string Reason;
+    const std::optional<std::vector<std::uint8_t>> Bytes =
+        ReadWholeFile(AArgs[0], NotARecordSize, Reason);
+    if (!Bytes) {
+        return FileError(AErr, AArgs[0], Reason);
     }
-    std::ifstream In(Path, std::ios::binary);
-    std::vector<std::uint8_t> Bytes(Size);
-    if (!In.read(reinterpret_cast<char*>(Bytes.data()), static_cast<std::streamsize>(Size))) {
-        return FileError(AErr, AArgs[0], "cannot read");
-    }
-    PrintRecordAsJson(Bytes, AOut);
+    PrintRecordAsJson(*Bytes, AOut);
     return EXIT_DONE;
 }
 
@@ -222,23 +213,22 @@ int DescribeMacroFile(std::span<const std::string_view> AArgs, std::ostream& AOu
     if (AArgs.size() != 1) {
         return UsageError(AErr, "macro takes one file");
     }
-    const std::filesystem::path Path = PathFromUtf8(AArgs[0]);
-    std::error_code Error;
-    auto Size = std::filesystem::file_size(Path, Error);
     // A macro file is one raw record; a shorter one loads as far as it goes, as the monitor does.
-    if (Error) {
-        return FileError(AErr, AArgs[0], "cannot read: " + Error.message());
-    }
-    if (Size > sizeof(TMACROKEYINFO)) {
-        return FileError(AErr, AArgs[0],
-                         "not a macro file of at most " + std::to_string(sizeof(TMACROKEYINFO)) +
-                             " bytes");
+    const auto MacroSize = [](std::uintmax_t ASize) -> std::optional<std::string> {
+        if (ASize > sizeof(TMACROKEYINFO)) {
+            return "not a macro file of at most " + std::to_string(sizeof(TMACROKEYINFO)) +
+                   " bytes";
+        }
+        return std::nullopt;
+    };
+    std::string Reason;
+    const std::optional<std::vector<std::uint8_t>> Bytes =
+        ReadWholeFile(AArgs[0], MacroSize, Reason);
+    if (!Bytes) {
+        return FileError(AErr, AArgs[0], Reason);
     }
     auto Macro = std::make_unique<TMACROKEYINFO>();
-    std::ifstream In(Path, std::ios::binary);
-    if (!In.read(reinterpret_cast<char*>(Macro.get()), static_cast<std::streamsize>(Size))) {
-        return FileError(AErr, AArgs[0], "cannot read");
-    }
+    std::memcpy(Macro.get(), Bytes->data(), Bytes->size());
     AOut << DescribeMacro(*Macro);
     return EXIT_DONE;
 }
